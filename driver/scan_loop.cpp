@@ -1,0 +1,94 @@
+#include "driver/scan_loop.h"
+
+#include <cstring>
+
+#include "driver/progress.h"
+#include "driver/run_state.h"
+#include "fmtio/statements.h"
+#include "fmtio/units.h"
+#include "preface/decoder.h"
+#include "preface/scan_state.h"
+
+namespace driver {
+namespace {
+
+using fmtio::Format;
+using fmtio::Item;
+using fmtio::item;
+using preface::listing_unit;
+using preface::scan;
+
+// The full form has room for all 89 digits; given 13 items it stops after the time.
+const Format listing_fmt(
+    "(I6,I3,1X,5Z1,1X,6Z1,1X,2Z1,2(1X,6Z1),1X,7Z1,1X,2Z1,1X,Z1,1X,2Z1,2(1X,3Z1),1X,14Z1,"
+    "4(2X,3Z1,1X,Z1,1X,4Z1))");
+const Format zero_fmt("(i6,i3,1x,5z1,1x,6z1,4x,a)");
+const Format station_fmt("(23x,a,z3.3)");
+const Format eof_console_fmt("(/' -- eof at irec=',i5,' --'/)");
+const Format eof_listing_fmt("(' -- eof at irec=',i5,' --')");
+const Format parity_console_fmt("(/' -- parity error at irec=',i5,' --')");
+const Format parity_listing_fmt("(' -- parity error at irec=',i5,' --')");
+
+constexpr std::int32_t record_limit = 999999999;
+
+bool zero_range_start() {
+    const auto& b = scan.ibuf;
+    if (scan.itype == 2 || scan.itype == 3) return b[36] == 0 && b[37] == 0;
+    if (scan.itype == 15) return b[43] == 0 && b[44] == 0;
+    return false;
+}
+
+void list_record() {
+    Item items[14];
+    items[0] = item(scan.irec);
+    items[1] = item(scan.itype);
+    for (int i = 1; i <= 11; ++i) items[1 + i] = item(scan.ipref[i]);
+    if (zero_range_start()) {
+        items[13] = item("Range Start ZERO!");
+        fmtio::write_formatted(listing_unit, zero_fmt, items, 14);
+    } else {
+        fmtio::write_formatted(listing_unit, listing_fmt, items, 13);
+    }
+}
+
+} // namespace
+
+void scan_records() {
+    if (run.maxrec == 0) run.maxrec = record_limit;
+    const std::int32_t passes = run.maxrec;
+    for (std::int32_t pass = 1; pass <= passes; ++pass) {
+        scan.irec = pass;
+        std::memset(run.cbuf, 0xFF, sizeof run.cbuf);
+        std::memset(scan.ibuf, 0, sizeof scan.ibuf);
+        run.ios = fmtio::read_bytes(preface::data_unit, run.cbuf + 1, preface::record_size);
+        if (run.ios > 0) {
+            fmtio::write_formatted(fmtio::default_unit, parity_console_fmt, {item(scan.irec)});
+            fmtio::write_formatted(listing_unit, parity_listing_fmt, {item(scan.irec)});
+            // The listing is incomplete, and a script must be able to tell.
+            fmtio::stop(read_error_status);
+        }
+        if (run.ios == -1) {
+            run.ieof = 1;
+            fmtio::write_formatted(fmtio::default_unit, eof_console_fmt, {item(scan.irec)});
+            fmtio::write_formatted(listing_unit, eof_listing_fmt, {item(scan.irec)});
+            fmtio::stop();
+        }
+        scan.ipos = 1;
+        for (int k = 1; k <= preface::record_size; ++k)
+            scan.ibuf[k] = static_cast<std::int16_t>(run.cbuf[k] & 255);
+
+        scan.ivstat_prev = scan.ivstat;
+        preface::decode_preface();
+        if (scan.ivstat != scan.ivstat_prev)
+            fmtio::write_formatted(listing_unit, station_fmt,
+                                   {item("Station ID: "), item(scan.ivstat)});
+        list_record();
+        show_progress();
+    }
+    fmtio::write_list_directed(fmtio::default_unit, {item("  ")});
+    fmtio::write_list_directed(fmtio::default_unit, {item(" exited \"do 100\" loop.")});
+    fmtio::write_list_directed(fmtio::default_unit, {item("  ")});
+    fmtio::stop();
+}
+
+} // namespace driver

@@ -1,0 +1,67 @@
+// The only door to the operating system. Each platform supplies one table of
+// calls; tests replace entries to make a chosen call fail.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace fmtio::platform {
+
+using Handle = std::intptr_t;
+constexpr Handle no_handle = -1;
+
+enum class Std { input, output, error };
+enum class Access { read, read_write, write };
+
+// Why a call failed, in the terms the error numbers need.
+enum class Failure {
+    none,
+    not_found,      // the file or a directory on its path does not exist
+    access_denied,  // permission, a directory, a lock
+    exists,         // exclusive create found the file
+    too_many_files,
+    invalid_name,
+    disk_full,
+    broken_pipe,
+    interrupted,    // a signal ended a blocking call
+    io_error,
+    other,
+};
+
+struct FileId {
+    std::uint64_t volume;
+    std::uint64_t index;
+    bool operator==(const FileId& o) const { return volume == o.volume && index == o.index; }
+};
+
+struct Calls {
+    Handle (*std_handle)(Std which);
+    bool (*is_char_device)(Handle h);
+    bool (*exists)(const char* name);
+    Failure (*open)(const char* name, Access access, bool create_exclusive, Handle* out);
+    bool (*identity)(Handle h, FileId* id);
+    Failure (*seek_end)(Handle h);
+    // got = 0 with Failure::none is the end of the file.
+    Failure (*read)(Handle h, void* buf, std::size_t cap, std::size_t* got);
+    // Writes all n bytes or fails.
+    Failure (*write)(Handle h, const void* buf, std::size_t n);
+    void (*close)(Handle h);
+    void (*exit)(int status);
+};
+
+// The table in use; starts as the native one.
+Calls& calls();
+const Calls& native_calls();
+
+// On an interrupt (Ctrl-C, termination, hang-up) calls handler(sig) from the
+// signal handler; the handler then ends the process with end_by_signal. Also
+// turns a write to a closed pipe into a failing write instead of a silent death.
+void on_interrupt(void (*handler)(int sig));
+// Ends the process by the signal, so the shell sees the interruption.
+[[noreturn]] void end_by_signal(int sig);
+
+// Captures the command-line words (word 0 the program's name).
+void set_command_line(int argc, char** argv);
+int word_count();
+const char* word(int n, std::size_t* len);
+
+} // namespace fmtio::platform
