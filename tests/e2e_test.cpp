@@ -400,7 +400,7 @@ TEST(Progress, AfterATypedAnswer) {
     e2e::Result r = e2e::run(dir.path(), {}, "x.dat\nx.dat\n");
     // The answer left a fresh line: the key change leaves it empty.
     expect_bytes(r.out,
-                 prompt + " enter the input filename:\r\n" + new_key + whole(1, 2, "01002", "030405") +
+                 prompt + " enter the input filename:\r\n\r\n" + whole(1, 2, "01002", "030405") +
                      " \r\n-- eof at irec=    2 --\r\n\r\n" + stop_text + crlf,
                  "stdout");
 }

@@ -1,0 +1,155 @@
+#include "preface/decoder.h"
+
+#include <algorithm>
+
+#include "fmtio/statements.h"
+#include "preface/scan_state.h"
+
+namespace preface {
+namespace {
+
+using fmtio::Format;
+using fmtio::item;
+using fmtio::item16;
+using fmtio::ref;
+
+// Compiled once for the run; every record reuses them.
+const Format rej_fmt("(i5,a,3z2)");
+const Format hex3_fmt("(3z1)");
+const Format hex3_read("(z3)");
+const Format date_fmt("(z2,z1,z2)");
+const Format date_read("(5i1)");
+const Format time_fmt("(3z2)");
+const Format time_read("(6i1)");
+const Format xmtr_fmt("(a,2i4)");
+
+// Nibbles and packed decimal are converted by writing them as hexadecimal
+// text here and reading the text back.
+constexpr int cwork_len = 10;
+char cwork[cwork_len];
+
+int ndig = 57;
+int xmtr_id = 0;
+
+// Byte k of the record, counted from 1. The preface always starts the
+// record, so positions are record byte numbers whatever ipos holds.
+inline int byte(int k) { return scan.ibuf[k]; }
+
+// Three low nibbles as one 12-bit value, through cwork: "(3z1)" then "(z3)".
+void hex3(int a, int b, int c, std::int32_t& out) {
+    fmtio::write_internal(cwork, cwork_len, hex3_fmt, {item(a & 15), item(b & 15), item(c & 15)});
+    fmtio::read_internal(cwork, cwork_len, hex3_read, {ref(out)});
+}
+
+} // namespace
+
+void decode_nibbles(int first, int n) {
+    // Never past the digit slots or the end of the record. Two plain mins:
+    // GCC 12 at -O1 and above drops this loop when the bound is written as
+    // std::min({...}).
+    if (first < 1)
+        return;
+    n = std::min(std::min(n, max_digits), record_size - first + 1);
+    for (int i = 1; i <= n; ++i)
+        scan.ipref[i] = byte(first + i - 1) & 15;
+}
+
+void decode_bit_serial(int n, bool gaps) {
+    // With 89 digits and two gaps the run ends at byte 616, well inside the record.
+    n = std::min(n, max_digits);
+    int p = 5;
+    for (int i = 1; i <= n; ++i) {
+        int d = 0;
+        for (int k = 0; k < 4; ++k)
+            d |= (byte(p++) & 1) << k;
+        scan.ipref[i] = d;
+        // Bits come in 128-byte blocks of 32 digits, each followed by a block
+        // we skip; the first block also carries bytes 1..4, so it holds 31.
+        if (gaps && (i + 1) % 32 == 0)
+            p += 128;
+    }
+}
+
+void station_from_digits() {
+    hex3(scan.ipref[41], scan.ipref[42], scan.ipref[43], scan.ivstat);
+}
+
+void decode_bcd_header(int first) {
+    if (first < 1 || first + 13 > record_size)
+        return;
+    auto& ip = scan.ipref;
+
+    // Date: year, the low nibble of the day's hundreds, tens and units. A
+    // nibble above 9 gives a letter that "i1" refuses, which ends the run.
+    fmtio::write_internal(cwork, cwork_len, date_fmt,
+                          {item16(scan.ibuf[first]), item16(scan.ibuf[first + 1]),
+                           item16(scan.ibuf[first + 2])});
+    fmtio::read_internal(cwork, cwork_len, date_read,
+                         {ref(ip[1]), ref(ip[2]), ref(ip[3]), ref(ip[4]), ref(ip[5])});
+
+    // Time: hour, minute, second; bytes first+3 and first+4 carry nothing we list.
+    fmtio::write_internal(cwork, cwork_len, time_fmt,
+                          {item16(scan.ibuf[first + 5]), item16(scan.ibuf[first + 6]),
+                           item16(scan.ibuf[first + 7])});
+    fmtio::read_internal(cwork, cwork_len, time_read,
+                         {ref(ip[6]), ref(ip[7]), ref(ip[8]), ref(ip[9]), ref(ip[10]), ref(ip[11])});
+
+    hex3(byte(first + 8), byte(first + 9), byte(first + 10), scan.ivstat);
+    hex3(byte(first + 11), byte(first + 12), byte(first + 13), xmtr_id);
+
+    if (scan.ivstat != xmtr_id)
+        fmtio::write_formatted(listing_unit, xmtr_fmt,
+                               {item(" ivstat,xmtr_id:"), item(scan.ivstat), item(xmtr_id)});
+}
+
+void decode_preface() {
+    std::fill(scan.ipref + 1, scan.ipref + max_digits + 1, 0);
+    ndig = 57;
+
+    int& itype = scan.itype;
+    itype = byte(1) & 15;
+
+    // A type with a byte-2 marker that is wrong is rejected without a line.
+    if ((itype == 2 || itype == 3 || itype == 8 || itype == 9 || itype == 11) && byte(2) != 60)
+        itype -= 100;
+
+    if (itype == 8 || itype == 9 || itype == 11) {
+        decode_nibbles(4, ndig);
+        station_from_digits();
+    }
+
+    if (itype == 10 || itype == 12 || itype == 13) {
+        if (itype == 10)
+            ndig = 89;
+        decode_bit_serial(ndig, itype != 13);
+        station_from_digits();
+    }
+
+    if (itype == 15) {
+        if (byte(4) == 204 && byte(5) == 204) {
+            if (byte(10) == 255) {
+                decode_bcd_header(11);
+            } else {
+                decode_nibbles(9, 89);
+                station_from_digits();
+            }
+        } else {
+            itype = -85;
+        }
+    }
+
+    // Only a record that passed byte 2 and failed byte 3 gets the rejection
+    // line; stored listings depend on exactly that.
+    if (itype == 2 || itype == 3) {
+        if (byte(3) == 255) {
+            decode_bcd_header(4);
+        } else {
+            itype -= 100;
+            fmtio::write_formatted(listing_unit, rej_fmt,
+                                   {item(scan.irec), item(": "), item16(scan.ibuf[1]),
+                                    item16(scan.ibuf[2]), item16(scan.ibuf[3])});
+        }
+    }
+}
+
+} // namespace preface
