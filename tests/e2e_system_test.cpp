@@ -1,0 +1,223 @@
+// The built program against the operating system's side of a run: words from
+// the command line, an interrupt, and, for a Windows build (PREFLISTER_BIN_SYSTEM
+// set to "windows", as make test-windows does), that system's rules for names.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "tests/e2e_support.h"
+#include "tests/test_support.h"
+
+using e2e::visible;
+using testing_support::ScratchDir;
+
+namespace {
+
+const std::string crlf = "\r\n";
+const std::string banner = " new run ---------------------------------\r\n";
+const std::string header = "\r\n   Rec Typ Date  Time\r\n";
+const std::string prompt = "File name missing or blank - please enter file name\r\nUNIT 1? ";
+const std::string question = " enter the input filename:";
+const std::string eof_console = "\r\n\r\n-- eof at irec=    1 --\r\n\r\nStop - Program terminated.\r\n\r\n";
+const std::string eof_line = " -- eof at irec=    1 --\r\n";
+
+bool windows_build() {
+    const char* s = std::getenv("PREFLISTER_BIN_SYSTEM");
+    return s && std::strcmp(s, "windows") == 0;
+}
+
+void expect_bytes(const std::string& got, const std::string& want, const char* what) {
+    EXPECT_EQ(got, want) << what << "\n got: " << visible(got) << "\nwant: " << visible(want);
+}
+
+void expect_report(const std::string& err, const std::string& head_text) {
+    const std::string h = "\r\nrun-time error " + head_text + "\r\n- ";
+    ASSERT_GE(err.size(), h.size() + 3) << visible(err);
+    EXPECT_EQ(err.substr(0, h.size()), h) << visible(err);
+    EXPECT_EQ(err.substr(err.size() - 2), crlf);
+    EXPECT_EQ(err.find('\n', h.size()), err.size() - 1) << visible(err);
+}
+
+std::string read_file(const std::string& path) {
+    std::string s;
+    int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0) return s;
+    char buf[4096];
+    ssize_t n;
+    while ((n = ::read(fd, buf, sizeof buf)) > 0) s.append(buf, static_cast<std::size_t>(n));
+    ::close(fd);
+    return s;
+}
+
+// Runs the program with input on a pipe that stays open, so that it waits for
+// more; once standard output (a file, as in the other cases) holds `until`,
+// sends sig and collects the end. *seen tells whether `until` was shown (a
+// minute's patience, so that a hung run fails the test instead of hanging it).
+e2e::Result interrupt_when(const std::string& dir, const std::string& input, const std::string& until, int sig,
+                           bool* seen) {
+    signal(SIGPIPE, SIG_IGN);
+    std::string program = e2e::program();
+    char* argv[] = {program.data(), nullptr};
+    const std::string out_path = dir + "/stdout.out", err_path = dir + "/stderr.out";
+    e2e::Result r;
+    *seen = false;
+    int in[2];
+    if (pipe(in) != 0) return r;
+    pid_t pid = fork();
+    if (pid == 0) {
+        // Started as a shell starts it: no signal blocked or ignored.
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        signal(SIGINT, SIG_DFL);
+        signal(SIGPIPE, SIG_DFL);
+        int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(in[0], 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        for (int fd : {in[0], in[1], out, err}) ::close(fd);
+        if (chdir(dir.c_str()) != 0) _exit(126);
+        execv(argv[0], argv);
+        _exit(127);
+    }
+    ::close(in[0]);
+    if (::write(in[1], input.data(), input.size()) < 0) {
+    }
+    int ws = 0;
+    bool gone = false;
+    for (int step = 0; step < 6000 && !gone; ++step) {
+        // Whether it had ended is asked first, so output written before the end is still seen.
+        gone = waitpid(pid, &ws, WNOHANG) == pid;
+        if (read_file(out_path).find(until) != std::string::npos) {
+            *seen = true;
+            break;
+        }
+        usleep(10000);
+    }
+    if (!gone) {
+        kill(pid, *seen ? sig : SIGKILL);
+        while (waitpid(pid, &ws, 0) < 0 && errno == EINTR) {
+        }
+    }
+    ::close(in[1]);
+    if (WIFEXITED(ws)) r.status = WEXITSTATUS(ws);
+    if (WIFSIGNALED(ws)) r.signal = WTERMSIG(ws);
+    r.out = read_file(out_path);
+    r.err = read_file(err_path);
+    ::unlink(out_path.c_str());
+    ::unlink(err_path.c_str());
+    return r;
+}
+
+} // namespace
+
+// Quoted words keep their blanks: the data file's name is the whole word.
+TEST(System, NameWithBlanksIsOneWord) {
+    for (const char* name : {"my data.dat", "two  blanks .dat"}) {
+        ScratchDir dir;
+        dir.write(name, "");
+        e2e::Result r = e2e::run(dir.path(), {name, "second word"});
+        EXPECT_EQ(r.status, 0) << name;
+        EXPECT_EQ(r.err, "") << name;
+        expect_bytes(r.out, name + eof_console, name);
+        expect_bytes(dir.read("preflist"), banner + " " + name + crlf + header + eof_line, name);
+    }
+}
+
+// Ctrl-C while the second question waits for its answer: the listing's buffer
+// holds the banner, a whole record, which reaches the file before the process
+// ends by the interrupt.
+TEST(System, InterruptWritesTheWholeListingRecords) {
+    ScratchDir dir;
+    dir.write("x.dat", "");
+    bool seen = false;
+    e2e::Result r = interrupt_when(dir.path(), "x.dat\n", question, SIGINT, &seen);
+    ASSERT_TRUE(seen) << visible(r.out);
+    if (windows_build())
+        // STATUS_CONTROL_C_EXIT (0xC000013A), of which a POSIX parent sees the low byte.
+        EXPECT_EQ(r.status, 0x3A);
+    else
+        EXPECT_EQ(r.signal, SIGINT);
+    EXPECT_EQ(r.err, "");
+    expect_bytes(r.out, prompt + question, "stdout");
+    expect_bytes(dir.read("preflist"), banner, "preflist");
+}
+
+// No file can carry a console name there: as a data file it is refused as an
+// invalid name, in any case, with an extension, or in a folder.
+TEST(Windows, ConsoleNamesAreNoDataFiles) {
+    if (!windows_build()) GTEST_SKIP() << "Windows names";
+    for (const char* name : {"con", "CON.dat", "Con .txt", "sub/con.x", "sub\\CON", "conout$"}) {
+        ScratchDir dir;
+        e2e::Result r = e2e::run(dir.path(), {name});
+        EXPECT_EQ(r.status, 1) << name;
+        expect_report(r.err, std::string("F6412: OPEN(") + name + ")");
+        EXPECT_EQ(r.out, "") << name;
+        EXPECT_FALSE(dir.exists("preflist")) << name;
+    }
+}
+
+// Backslashes separate folders, also in a quoted word.
+TEST(Windows, BackslashesSeparateFolders) {
+    if (!windows_build()) GTEST_SKIP() << "Windows names";
+    for (const char* name : {"sub\\x.dat", "my dir\\x.dat"}) {
+        ScratchDir dir;
+        ASSERT_EQ(mkdir(dir.file("sub").c_str(), 0755), 0);
+        ASSERT_EQ(mkdir(dir.file("my dir").c_str(), 0755), 0);
+        dir.write("sub/x.dat", "");
+        dir.write("my dir/x.dat", "");
+        e2e::Result r = e2e::run(dir.path(), {name});
+        EXPECT_EQ(r.status, 0) << name;
+        expect_bytes(r.out, name + eof_console, name);
+    }
+}
+
+// Names that differ only in case, or reach the file through the current
+// folder, are the same file: the listing cannot be the data file.
+TEST(Windows, ListingUnderAnotherNameIsRefused) {
+    if (!windows_build()) GTEST_SKIP() << "Windows names";
+    ScratchDir dir;
+    dir.write("preflist", "kept\r\n");
+    ASSERT_EQ(mkdir(dir.file("sub").c_str(), 0755), 0);
+    for (const char* name : {"PREFLIST", ".\\preflist", "sub\\..\\Preflist"}) {
+        e2e::Result r = e2e::run(dir.path(), {name});
+        EXPECT_EQ(r.status, 1) << name;
+        expect_report(r.err, "F6413: OPEN(preflist)");
+        EXPECT_EQ(dir.read("preflist"), "kept\r\n") << name;
+    }
+}
+
+// Names of up to 259 characters; a longer one is invalid, even where the file
+// it names exists.
+TEST(Windows, NamesUpTo259Characters) {
+    if (!windows_build()) GTEST_SKIP() << "Windows names";
+    ScratchDir dir;
+    const std::string folder(50, 'd');
+    std::string path;
+    for (int i = 0; i < 4; ++i) {
+        path += folder + "/";
+        ASSERT_EQ(mkdir(dir.file(path).c_str(), 0755), 0);
+    }
+    for (std::size_t length : {259u, 260u}) {
+        std::string name = path + std::string(length - path.size(), 'f');
+        dir.write(name, "");
+        e2e::Result r = e2e::run(dir.path(), {name});
+        if (length == 259) {
+            EXPECT_EQ(r.status, 0);
+            EXPECT_EQ(r.err, "");
+        } else {
+            EXPECT_EQ(r.status, 1);
+            expect_report(r.err, "F6412: OPEN(" + name + ")");
+        }
+    }
+}
