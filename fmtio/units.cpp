@@ -27,6 +27,9 @@ struct Entry {
 };
 
 Entry table[table_size];
+// Entries from here on have never been used: every write statement looks its
+// unit up, and the console units are not in the table at all.
+int table_top = 0;
 int next_word = 1;
 
 // Set while a record is being copied into a text file's buffer: an interrupt
@@ -56,8 +59,10 @@ void interrupted(int sig) {
 }
 
 Connection* find(int unit) {
-    for (Entry& e : table)
+    for (int k = 0; k < table_top; ++k) {
+        Entry& e = table[k];
         if (e.used && e.unit == unit) return &e.conn;
+    }
     return nullptr;
 }
 
@@ -144,14 +149,26 @@ std::string blank_name(int unit) {
     }
 }
 
+void end_deferred_interrupt() {
+    if (int sig = deferred_signal) {
+        save_whole_records();
+        platform::end_by_signal(sig);
+    }
+}
+
 void close_entry(Entry& e, bool report) {
-    e.used = false;
+    // An interrupt now would find the buffer half written or the unit gone:
+    // it waits until the unit is closed.
+    in_record = 1;
     Connection& c = e.conn;
     Failure why = Failure::none;
     bool ok = c.kind != ConnKind::text || c.flush(&why);
     calls().close(c.handle);
     c.handle = platform::no_handle;
+    e.used = false;
+    in_record = 0;
     if (!ok && report) fail(write_error(why), Stmt::close, c.name.c_str());
+    end_deferred_interrupt();
 }
 
 } // namespace
@@ -183,10 +200,7 @@ void Connection::record(const char* data, std::size_t len, bool keep_open) {
     if (kind == ConnKind::text && !keep_open) put("\r\n", 2);
     whole = fill;
     in_record = 0;
-    if (int sig = deferred_signal) {
-        save_whole_records();
-        platform::end_by_signal(sig);
-    }
+    end_deferred_interrupt();
 }
 
 bool Connection::flush(platform::Failure* why) {
@@ -298,6 +312,7 @@ void open_unit(int unit, const OpenSpec& spec) {
     c.pending = c.continued = c.at_end = false;
     slot->unit = unit;
     slot->used = true;
+    if (slot - table >= table_top) table_top = static_cast<int>(slot - table) + 1;
 }
 
 RecordSink& output_sink(int unit) {
