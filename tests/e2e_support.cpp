@@ -1,6 +1,7 @@
 #include "tests/e2e_support.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -149,6 +150,166 @@ Result run_on_terminal(const std::string& dir, const std::vector<std::string>& a
     r.err = read_all(fd);
     ::close(fd);
     ::unlink(err_path.c_str());
+    return r;
+}
+
+namespace {
+
+void pause_briefly() { usleep(10000); }
+
+// A minute of 10 ms steps: far beyond any run here, short of a hung test.
+constexpr int patience = 6000;
+
+} // namespace
+
+Session::Session(const std::string& dir, const std::vector<std::string>& args, Output output)
+    : output_pipe_(output != Output::file) {
+    // Writing to a FIFO or pipe whose reader has gone must fail, not end the test.
+    signal(SIGPIPE, SIG_IGN);
+    std::vector<std::string> keep;
+    std::vector<char*> argv = argv_for(args, keep);
+    err_path_ = scratch_file("err");
+    int pipe_fds[2] = {-1, -1};
+    if (output_pipe_) {
+        if (pipe2(pipe_fds, O_CLOEXEC) != 0) return;
+        out_fd_ = pipe_fds[0];
+        if (output == Output::closed_pipe) close_output();
+    } else {
+        out_path_ = scratch_file("out");
+    }
+    pid_ = fork();
+    if (pid_ == 0) {
+        // The program starts as a shell would start it: no signal blocked or ignored.
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) signal(sig, SIG_DFL);
+        int in = ::open("/dev/null", O_RDONLY);
+        int out = output_pipe_ ? pipe_fds[1] : ::open(out_path_.c_str(), O_WRONLY | O_TRUNC);
+        int err = ::open(err_path_.c_str(), O_WRONLY | O_TRUNC);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        if (chdir(dir.c_str()) != 0) _exit(126);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    if (output_pipe_) ::close(pipe_fds[1]);
+}
+
+Session::~Session() {
+    if (pid_ > 0 && !ended()) {
+        kill(pid_, SIGKILL);
+        finish();
+    }
+    close_feed();
+    close_output();
+    if (!out_path_.empty()) ::unlink(out_path_.c_str());
+    ::unlink(err_path_.c_str());
+}
+
+bool Session::ended() {
+    if (reaped_) return true;
+    if (pid_ <= 0) return true;
+    pid_t r = waitpid(pid_, &wait_status_, WNOHANG);
+    if (r == pid_) reaped_ = true;
+    return reaped_;
+}
+
+bool Session::open_feed(const std::string& fifo) {
+    // Non-blocking, so a program that never opens the FIFO cannot hang the test.
+    for (int i = 0; i < patience; ++i) {
+        int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) {
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+            feed_fd_ = fd;
+            return true;
+        }
+        if (errno != ENXIO || ended()) return false;
+        pause_briefly();
+    }
+    return false;
+}
+
+bool Session::feed(const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(feed_fd_, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+void Session::close_feed() {
+    if (feed_fd_ >= 0) ::close(feed_fd_);
+    feed_fd_ = -1;
+}
+
+void Session::read_output() {
+    if (output_pipe_) {
+        if (out_fd_ < 0) return;
+        char buf[4096];
+        for (;;) {
+            struct pollfd pfd = {out_fd_, POLLIN, 0};
+            if (poll(&pfd, 1, 0) <= 0) return;
+            ssize_t n = ::read(out_fd_, buf, sizeof buf);
+            if (n <= 0) return;
+            out_.append(buf, static_cast<std::size_t>(n));
+        }
+    } else {
+        int fd = ::open(out_path_.c_str(), O_RDONLY);
+        out_ = read_all(fd);
+        ::close(fd);
+    }
+}
+
+bool Session::wait_for_output(const std::string& text) {
+    for (int i = 0; i < patience; ++i) {
+        // Whether it had ended is asked first, so output written before the end is still seen.
+        bool gone = ended();
+        read_output();
+        if (out_.find(text) != std::string::npos) return true;
+        if (gone) return false;
+        pause_briefly();
+    }
+    return false;
+}
+
+void Session::close_output() {
+    if (out_fd_ >= 0) ::close(out_fd_);
+    out_fd_ = -1;
+}
+
+void Session::send(int sig) {
+    if (pid_ > 0 && !reaped_) kill(pid_, sig);
+}
+
+Result Session::finish() {
+    Result r;
+    if (pid_ <= 0) return r;
+    if (!reaped_) {
+        while (waitpid(pid_, &wait_status_, 0) < 0 && errno == EINTR) {
+        }
+        reaped_ = true;
+    }
+    if (WIFEXITED(wait_status_)) r.status = WEXITSTATUS(wait_status_);
+    if (WIFSIGNALED(wait_status_)) r.signal = WTERMSIG(wait_status_);
+    if (output_pipe_) {
+        // What the program wrote before the test closed its end, and after, while it was open.
+        if (out_fd_ >= 0) {
+            char buf[4096];
+            ssize_t n;
+            while ((n = ::read(out_fd_, buf, sizeof buf)) > 0) out_.append(buf, static_cast<std::size_t>(n));
+        }
+    } else {
+        read_output();
+    }
+    r.out = out_;
+    int fd = ::open(err_path_.c_str(), O_RDONLY);
+    r.err = read_all(fd);
+    ::close(fd);
     return r;
 }
 

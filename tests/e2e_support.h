@@ -25,6 +25,54 @@ Result run(const std::string& dir, const std::vector<std::string>& args, const s
 Result run_on_terminal(const std::string& dir, const std::vector<std::string>& args,
                        const std::string& typed = "");
 
+// A run that the test steers while it goes: its data file may be a FIFO that
+// the test feeds, its standard output a pipe that the test reads and may
+// close, and it can be sent a signal. Standard error goes to a file.
+class Session {
+public:
+    // Where standard output goes: a file; a pipe that wait_for_output reads;
+    // or a pipe whose reader is gone before the program starts.
+    enum class Output { file, pipe, closed_pipe };
+
+    Session(const std::string& dir, const std::vector<std::string>& args, Output output = Output::file);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Opens the FIFO at path for writing once the program has it open for
+    // reading; false when the program ended first.
+    bool open_feed(const std::string& fifo);
+    bool feed(const std::string& bytes);
+    void close_feed();
+
+    // Waits until standard output holds text; false when the program ended
+    // without writing it (or has not after a minute, so a hung run fails
+    // the test instead of hanging it).
+    bool wait_for_output(const std::string& text);
+    // Closes the reading end of the output pipe: the program's next write
+    // meets a pipe without a reader.
+    void close_output();
+
+    void send(int sig);
+
+    // Waits for the end. out holds what the test read from the pipe, or the
+    // whole output file.
+    Result finish();
+
+private:
+    bool ended();
+    void read_output();
+
+    int pid_ = -1;
+    int wait_status_ = 0;
+    bool reaped_ = false;
+    int feed_fd_ = -1;
+    int out_fd_ = -1;  // reading end of the output pipe
+    bool output_pipe_;
+    std::string out_path_, err_path_;
+    std::string out_;
+};
+
 // What a terminal of the given width would show after these bytes: carriage
 // return to column 1, line feed down one line, other bytes overwrite in place.
 std::vector<std::string> screen(const std::string& bytes);

@@ -357,7 +357,9 @@ TEST(TextFile, BufferIsWrittenOnlyWhenFullOrAtClose) {
 TEST(TextFile, FullDiskAtCloseIsReported) {
     FakeProcess p;
     p.let_failures_terminate();
-    OpenSpec s = listing_spec("/dev/full");
+    // The spec points into the name: it must outlive the open.
+    const std::string full = "/dev/full";
+    OpenSpec s = listing_spec(full);
     open_unit(20, s);
     output_sink(20).record("abc", 3, false);
     try {

@@ -1,0 +1,223 @@
+// The built program when the world goes wrong around it: a full disk under the
+// listing, an interrupt in the middle of a scan, a console that nobody reads any
+// more. Each case checks standard output, standard error, the exit status or
+// ending signal, and what the listing holds.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "tests/e2e_support.h"
+#include "tests/test_support.h"
+#include "tools/records.h"
+
+using e2e::visible;
+using testing_support::ScratchDir;
+
+namespace {
+
+const std::string crlf = "\r\n";
+const std::string banner = " new run ---------------------------------\r\n";
+const std::string head = banner + " x.dat\r\n" + "\r\n   Rec Typ Date  Time\r\n";
+const std::string stop_text = "Stop - Program terminated.\r\n";
+
+// Record n of a test file: a type without a preface, so each listing line is
+// its number and type; the types vary so that a line out of place shows.
+const int types[] = {0, 1, 4, 5, 6, 7, 14};
+int type_of(int n) { return types[(n - 1) % 7]; }
+
+std::string record(int n) {
+    records::Record r = records::plain(type_of(n));
+    return std::string(reinterpret_cast<const char*>(r.data()), r.size());
+}
+
+std::string records_from(int first, int last) {
+    std::string s;
+    for (int n = first; n <= last; ++n) s += record(n);
+    return s;
+}
+
+std::string listing_lines(int last) {
+    std::string s;
+    char b[64];
+    for (int n = 1; n <= last; ++n) {
+        std::snprintf(b, sizeof b, "%6d%3d 00000 000000\r\n", n, type_of(n));
+        s += b;
+    }
+    return s;
+}
+
+// The console from the echo to record last's progress record, still open.
+std::string progress_to(int last) {
+    std::string s = "x.dat\r\n";
+    char b[128];
+    for (int n = 1; n <= last; ++n) {
+        // The first record's blank is its carriage control; later ones are written whole.
+        std::snprintf(b, sizeof b, "%s Decoding preface:       rec #%8d type%3d  00000 000000\r", n == 1 ? "" : " ",
+                      n, type_of(n));
+        s += b;
+    }
+    return s;
+}
+
+void expect_bytes(const std::string& got, const std::string& want, const char* what) {
+    EXPECT_EQ(got, want) << what << "\n got: " << visible(got) << "\nwant: " << visible(want);
+}
+
+// Error report: fixed head, a one-line description, CR LF.
+void expect_report(const std::string& err, const std::string& head_text) {
+    const std::string h = "\r\nrun-time error " + head_text + "\r\n- ";
+    ASSERT_GE(err.size(), h.size() + 3) << visible(err);
+    EXPECT_EQ(err.substr(0, h.size()), h) << visible(err);
+    EXPECT_EQ(err.substr(err.size() - 2), crlf);
+    EXPECT_EQ(err.find('\n', h.size()), err.size() - 1) << visible(err);
+}
+
+} // namespace
+
+// The listing's buffer is written when it fills and at exit: a small run fails
+// when the exit closes the listing, a longer one at the write that fills it.
+TEST(Fault, FullDiskUnderTheListing) {
+    // Bytes of the head, then 24 per listing line, into a 1024-byte buffer:
+    // the first line that does not fit is the record whose write fails.
+    int fails_at = 1;
+    while (static_cast<int>(head.size()) + 24 * fails_at <= 1024) ++fails_at;
+    ASSERT_EQ(fails_at, 40);
+
+    struct Case {
+        int records;
+        const char* report;
+        std::string out;
+    };
+    const Case cases[] = {
+        {3, "F6422: CLOSE(preflist)", progress_to(3) + " \r\n-- eof at irec=    4 --\r\n\r\n" + stop_text + crlf},
+        {60, "F6422: WRITE(preflist)", progress_to(fails_at - 1) + crlf},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.report);
+        ScratchDir dir;
+        dir.write("x.dat", records_from(1, c.records));
+        ASSERT_EQ(symlink("/dev/full", dir.file("preflist").c_str()), 0);
+        e2e::Result r = e2e::run(dir.path(), {"x.dat"});
+        EXPECT_EQ(r.status, 1);
+        expect_report(r.err, c.report);
+        expect_bytes(r.out, c.out, "stdout");
+        // The listing is still the link it was; nothing else was created.
+        char target[64] = {};
+        EXPECT_EQ(readlink(dir.file("preflist").c_str(), target, sizeof target - 1), 9);
+        EXPECT_STREQ(target, "/dev/full");
+    }
+}
+
+// A run that fails (a BCD digit above 9 in record 2) and then cannot write
+// the listing at exit reports both failures, in that order.
+TEST(Fault, FailureThenFullDiskReportsBoth) {
+    ScratchDir dir;
+    records::Record bad = records::bcd_header(2, records::Stamp{});
+    records::set(bad, 5, 0x1A);
+    dir.write("x.dat", record(1) + std::string(reinterpret_cast<const char*>(bad.data()), bad.size()));
+    ASSERT_EQ(symlink("/dev/full", dir.file("preflist").c_str()), 0);
+    e2e::Result r = e2e::run(dir.path(), {"x.dat"});
+    EXPECT_EQ(r.status, 1);
+    const std::size_t second = r.err.find("\r\nrun-time error ", 2);
+    ASSERT_NE(second, std::string::npos) << visible(r.err);
+    expect_report(r.err.substr(0, second), "F6101: READ(internal)");
+    expect_report(r.err.substr(second), "F6422: CLOSE(preflist)");
+    expect_bytes(r.out, progress_to(1) + crlf, "stdout");
+}
+
+namespace {
+
+struct Interrupt {
+    int sig;
+    int records;       // fed whole before the signal
+    int batch;         // records fed between pauses
+    bool half_record;  // and half of one more
+};
+
+std::string name_of(int sig) {
+    switch (sig) {
+    case SIGINT: return "SIGINT";
+    case SIGTERM: return "SIGTERM";
+    case SIGHUP: return "SIGHUP";
+    }
+    return std::to_string(sig);
+}
+
+} // namespace
+
+// A data file that arrives slowly through a FIFO, and an interrupt while the
+// scan waits for more: the process ends by that signal, and the listing holds
+// every line of the records read so far, each whole. With 50 records the
+// listing's buffer has been written part-way through a line before the signal.
+TEST(Fault, InterruptKeepsTheWholeListingLines) {
+    std::vector<Interrupt> cases;
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        cases.push_back({sig, 3, 1, false});
+        cases.push_back({sig, 3, 1, true});
+        cases.push_back({sig, 50, 10, false});
+    }
+    for (const Interrupt& c : cases) {
+        SCOPED_TRACE(name_of(c.sig) + " after " + std::to_string(c.records) + (c.half_record ? " and a half" : ""));
+        ScratchDir dir;
+        ASSERT_EQ(mkfifo(dir.file("x.dat").c_str(), 0600), 0);
+        e2e::Session run(dir.path(), {"x.dat"});
+        ASSERT_TRUE(run.open_feed(dir.file("x.dat")));
+        for (int n = 1; n <= c.records; n += c.batch) {
+            const int last = std::min(n + c.batch - 1, c.records);
+            ASSERT_TRUE(run.feed(records_from(n, last)));
+            // Paced: each batch is taken in before the next arrives.
+            ASSERT_TRUE(run.wait_for_output(progress_to(last))) << n;
+        }
+        if (c.half_record) {
+            ASSERT_TRUE(run.feed(record(c.records + 1).substr(0, 2048)));
+        }
+        run.send(c.sig);
+        e2e::Result r = run.finish();
+        EXPECT_EQ(r.signal, c.sig);
+        EXPECT_EQ(r.status, -1);
+        EXPECT_EQ(r.err, "");
+        expect_bytes(r.out, progress_to(c.records), "stdout");
+        expect_bytes(dir.read("preflist"), head + listing_lines(c.records), "preflist");
+    }
+}
+
+// Standard output a pipe whose reader has gone (preflister x.dat | head -c 1):
+// the failing console write ends the run with an error report, and the exit
+// still writes out the listing.
+TEST(Fault, ConsoleWithoutReader) {
+    {
+        SCOPED_TRACE("reader gone before the start");
+        ScratchDir dir;
+        dir.write("x.dat", records_from(1, 3));
+        e2e::Session run(dir.path(), {"x.dat"}, e2e::Session::Output::closed_pipe);
+        e2e::Result r = run.finish();
+        EXPECT_EQ(r.status, 1);
+        expect_report(r.err, "F6423: WRITE(CON)");
+        EXPECT_EQ(r.out, "");
+        // The echo was the first console write; the banner was written before it.
+        expect_bytes(dir.read("preflist"), banner, "preflist");
+    }
+    {
+        SCOPED_TRACE("reader gone during the scan");
+        ScratchDir dir;
+        ASSERT_EQ(mkfifo(dir.file("x.dat").c_str(), 0600), 0);
+        e2e::Session run(dir.path(), {"x.dat"}, e2e::Session::Output::pipe);
+        ASSERT_TRUE(run.open_feed(dir.file("x.dat")));
+        ASSERT_TRUE(run.feed(records_from(1, 2)));
+        ASSERT_TRUE(run.wait_for_output(progress_to(2)));
+        run.close_output();
+        // Record 3 is listed; its progress record is the write that fails.
+        ASSERT_TRUE(run.feed(record(3)));
+        e2e::Result r = run.finish();
+        EXPECT_EQ(r.status, 1);
+        expect_report(r.err, "F6423: WRITE(CON)");
+        expect_bytes(r.out, progress_to(2), "stdout");
+        expect_bytes(dir.read("preflist"), head + listing_lines(3), "preflist");
+    }
+}
