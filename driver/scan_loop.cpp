@@ -58,9 +58,14 @@ void scan_records() {
     const std::int32_t passes = run.maxrec;
     for (std::int32_t pass = 1; pass <= passes; ++pass) {
         scan.irec = pass;
-        std::memset(run.cbuf, 0xFF, sizeof run.cbuf);
-        std::memset(scan.ibuf, 0, sizeof scan.ibuf);
-        run.ios = fmtio::read_bytes(preface::data_unit, run.cbuf + 1, preface::record_size);
+        std::size_t got = 0;
+        run.ios = fmtio::read_bytes(preface::data_unit, run.cbuf + 1, preface::record_size, &got);
+        // Every pass starts with cbuf all 255 and ibuf all 0. A whole record
+        // overwrites both, so only a read that stops short needs the clearing.
+        if (run.ios != 0) {
+            std::memset(run.cbuf + 1 + got, 0xFF, preface::record_size - got);
+            std::memset(scan.ibuf, 0, sizeof scan.ibuf);
+        }
         if (run.ios > 0) {
             fmtio::write_formatted(fmtio::default_unit, parity_console_fmt, {item(scan.irec)});
             fmtio::write_formatted(listing_unit, parity_listing_fmt, {item(scan.irec)});

@@ -263,6 +263,15 @@ Format::Format(const char* text, int len)
         ops_.clear();
         pool_.clear();
         reversion_ = 0;
+        return;
+    }
+    for (std::size_t k = 0; k < ops_.size(); ++k) {
+        OpKind kind = ops_[k].kind;
+        if (kind == OpKind::int_edit || kind == OpKind::hex_edit || kind == OpKind::char_edit) {
+            has_data_ = true;
+            if (k >= static_cast<std::size_t>(reversion_))
+                reverts_to_data_ = true;
+        }
     }
 }
 

@@ -44,12 +44,18 @@ public:
     // Index of the op where a reversion continues: the "(" of the last group
     // opened at the top level, or the first op after the format's own "(".
     int reversion() const { return reversion_; }
+    // Whether a data descriptor follows op 0, or the reversion point; every
+    // statement asks, so it is found once here.
+    bool has_data() const { return has_data_; }
+    bool reverts_to_data() const { return reverts_to_data_; }
 
 private:
     std::vector<Op> ops_;
     std::string pool_;
     int reversion_ = 0;
     int error_ = 0;
+    bool has_data_ = false;
+    bool reverts_to_data_ = false;
 };
 
 } // namespace fmtio

@@ -2,6 +2,7 @@
 #include "fmtio/render.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace fmtio {
@@ -11,8 +12,10 @@ namespace {
 constexpr int max_depth = 16;
 constexpr char hex_digits[] = "0123456789ABCDEF";
 
-// The record buffer, reserved once and reused by every statement. A sink that
-// writes another statement from inside record() gets a buffer of its own.
+// The record buffer, reserved once and reused by every statement; it keeps
+// its size, so a record no longer than the run's longest so far costs no
+// allocation and no clearing. A sink that writes another statement from
+// inside record() gets a buffer of its own.
 class Buffer {
 public:
     Buffer()
@@ -30,7 +33,6 @@ public:
             busy_ = &busy;
             text_ = &shared;
         }
-        text_->clear();
     }
     ~Buffer()
     {
@@ -48,24 +50,27 @@ private:
     bool* busy_ = nullptr;
 };
 
-// The record under construction on output.
+// The record under construction on output: the first len_ characters of the
+// buffer, whose size is only room. This runs for every field of every record,
+// so characters go straight into place rather than through string appends.
 class Out {
 public:
-    Out(std::string& buf, RecordSink& sink) : buf_(buf), sink_(sink) {}
+    Out(std::string& buf, RecordSink& sink) : buf_(buf), sink_(sink), data_(&buf[0]), size_(buf.size())
+    {
+    }
 
     void text(const char* p, std::size_t n)
     {
         if (n == 0)
             return;
-        flush();
-        buf_.append(p, n);
+        std::memcpy(place(n), p, n);
     }
+    void put(char c) { *place(1) = c; }
     void fill(char c, std::size_t n)
     {
         if (n == 0)
             return;
-        flush();
-        buf_.append(n, c);
+        std::memset(place(n), c, n);
     }
     void blanks(std::size_t n) { pending_ += n; }
     void mark_open() { open_ = true; }
@@ -75,24 +80,43 @@ public:
     void next_record() { end(false); }
     void finish() { end(open_); }
 
-private:
-    void flush()
+    // Where the next n characters (n > 0) go, for the caller to write; the
+    // pending blanks before them are written now that text follows them.
+    char* place(std::size_t n)
     {
-        buf_.append(pending_, ' ');
-        pending_ = 0;
+        std::size_t need = len_ + pending_ + n;
+        if (need > size_) {
+            buf_.resize(need > buf_.capacity() ? need : buf_.capacity());
+            data_ = &buf_[0];
+            size_ = buf_.size();
+        }
+        char* p = data_ + len_;
+        if (pending_ > 0) {
+            std::memset(p, ' ', pending_);
+            p += pending_;
+            pending_ = 0;
+        }
+        len_ = need;
+        return p;
     }
+
+private:
     // Blanks still pending when a record ends are never written, with or
     // without the mark: a record holds only what later text pushed out.
     void end(bool keep_open)
     {
         pending_ = 0;
         open_ = false;
-        sink_.record(buf_.data(), buf_.size(), keep_open);
-        buf_.clear();
+        std::size_t len = len_;
+        len_ = 0;
+        sink_.record(data_, len, keep_open);
     }
 
     std::string& buf_;
     RecordSink& sink_;
+    char* data_;        // buf_'s characters and how many it holds
+    std::size_t size_;
+    std::size_t len_ = 0;
     std::size_t pending_ = 0;
     bool open_ = false;
 };
@@ -114,20 +138,6 @@ struct In {
     char at(std::size_t p) const { return p < n ? s[p] : ' '; }
 };
 
-bool is_data(OpKind k)
-{
-    return k == OpKind::int_edit || k == OpKind::hex_edit || k == OpKind::char_edit;
-}
-
-bool has_data(const Format& f, std::size_t from)
-{
-    const std::vector<Op>& ops = f.ops();
-    for (std::size_t i = from; i < ops.size(); ++i)
-        if (is_data(ops[i].kind))
-            return true;
-    return false;
-}
-
 // Walks the compiled format: hands out the data descriptor for each waiting
 // item and carries out everything between them on the record.
 template <class Rec>
@@ -139,12 +149,13 @@ public:
     {
         // Without a data descriptor after the reversion point, items left
         // over after the first pass would send the scan round for ever.
-        revert_ok_ = has_data(f, static_cast<std::size_t>(reversion_));
+        revert_ok_ = f.reverts_to_data();
     }
 
     // The data descriptor that takes the waiting item; with no item waiting
-    // (the final scan), nullptr once the scan stops.
-    const Op* next(bool waiting)
+    // (the final scan), nullptr once the scan stops. Inlined: a call per item
+    // costs more than the scan it makes.
+    [[gnu::always_inline]] const Op* next(bool waiting)
     {
         if (waiting && left_ > 0) {
             --left_;
@@ -246,20 +257,28 @@ void edit_int(Out& out, const Op& op, std::int32_t v)
         out.fill('*', w);
         return;
     }
-    char text[10];
-    for (std::size_t k = 0; k < nd; ++k)
-        text[k] = digits[nd - 1 - k];
     out.blanks(w - len);
+    if (len == 0)
+        return;
+    // Sign, leading zeros and digits go straight into the record.
+    char* p = out.place(len);
     if (v < 0)
-        out.text("-", 1);
-    out.fill('0', body - nd);
-    out.text(text, nd);
+        *p++ = '-';
+    for (std::size_t k = nd; k < body; ++k)
+        *p++ = '0';
+    for (std::size_t k = nd; k > 0; --k)
+        *p++ = digits[k - 1];
 }
 
 void edit_hex(Out& out, const Op& op, const Item& it)
 {
     std::uint32_t bits = it.kind == Item::i16 ? static_cast<std::uint16_t>(it.value)
                                               : static_cast<std::uint32_t>(it.value);
+    // Z1, most fields of every record: the lowest digit, a zero included.
+    if (op.width == 1 && op.digits == 1) {
+        out.put(hex_digits[bits & 15]);
+        return;
+    }
     char rev[8];
     std::size_t nd = 0;
     for (; bits != 0; bits >>= 4)
@@ -271,12 +290,14 @@ void edit_hex(Out& out, const Op& op, const Item& it)
     if (len > w)
         len = w;
     std::size_t shown = nd < len ? nd : len;
-    char text[8];
-    for (std::size_t k = 0; k < shown; ++k)
-        text[k] = rev[shown - 1 - k];
     out.blanks(w - len);
-    out.fill('0', len - shown);
-    out.text(text, shown);
+    if (len == 0)
+        return;
+    char* p = out.place(len);
+    for (std::size_t k = shown; k < len; ++k)
+        *p++ = '0';
+    for (std::size_t k = shown; k > 0; --k)
+        *p++ = rev[k - 1];
 }
 
 void edit_chars(Out& out, const Op& op, const char* p, std::size_t n)
@@ -355,6 +376,9 @@ void field(In& in, std::size_t w, Take take)
 
 std::int32_t read_int(In& in, const Op& op, const char* name)
 {
+    // I1 over a digit, as every packed-decimal date and time digit is read.
+    if (op.width == 1 && in.pos < in.n && in.s[in.pos] >= '0' && in.s[in.pos] <= '9')
+        return in.s[in.pos++] - '0';
     bool neg = false;
     bool sign = false;
     bool digits = false;
@@ -469,7 +493,7 @@ void render(const Format& f, const Item* items, std::size_t n, RecordSink& sink,
 {
     if (!f.ok())
         fail(f.error(), stmt, name);
-    if (n > 0 && !has_data(f, 0))
+    if (n > 0 && !f.has_data())
         fail(Error::fmt_no_data_descriptor, stmt, name);
     Buffer buf;
     Out out(buf.text(), sink);
@@ -515,7 +539,7 @@ void parse(const Format& f, const char* text, std::size_t len, const ReadItem* i
 {
     if (!f.ok())
         fail(f.error(), Stmt::read, name);
-    if (n > 0 && !has_data(f, 0))
+    if (n > 0 && !f.has_data())
         fail(Error::fmt_no_data_descriptor, Stmt::read, name);
     In in{text, text ? len : 0};
     Scan<In> scan(f, in, Stmt::read, name);

@@ -326,19 +326,33 @@ const char* unit_name(int unit) {
     return "CON";
 }
 
-int read_bytes(int unit, std::uint8_t* dest, std::size_t n) {
+int read_bytes(int unit, std::uint8_t* dest, std::size_t n, std::size_t* stored) {
+    std::size_t reached = 0;
+    if (!stored) stored = &reached;
+    *stored = 0;
     Connection* c = find(unit);
     if (!c) fail(Error::open_failed, Stmt::read, "");
     if (c->at_end) return -1;
+    const auto& sys = calls();
     while (n > 0) {
         if (c->next == c->fill) {
+            // The same chunk-sized reads either way; while a whole chunk is
+            // still wanted it goes straight to the destinations, not through
+            // the buffer and a copy.
+            char* to = n >= sizeof c->buf ? reinterpret_cast<char*>(dest) : c->buf;
             std::size_t got = 0;
-            Failure f = calls().read(c->handle, c->buf, sizeof c->buf, &got);
+            Failure f = sys.read(c->handle, to, sizeof c->buf, &got);
             c->next = c->fill = 0;
             if (f != Failure::none) return static_cast<int>(Error::read_failed);
             if (got == 0) {
                 c->at_end = true;
                 return -1;
+            }
+            if (to != c->buf) {
+                dest += got;
+                n -= got;
+                *stored += got;
+                continue;
             }
             c->fill = got;
         }
@@ -347,6 +361,7 @@ int read_bytes(int unit, std::uint8_t* dest, std::size_t n) {
         c->next += m;
         dest += m;
         n -= m;
+        *stored += m;
     }
     return 0;
 }

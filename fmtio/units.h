@@ -31,8 +31,9 @@ RecordSink& output_sink(int unit);
 const char* unit_name(int unit);
 
 // Byte-stream read of n bytes into dest: 0 all read, -1 end of file, 6500 a
-// failing read. Bytes not reached keep what they held.
-int read_bytes(int unit, std::uint8_t* dest, std::size_t n);
+// failing read. Bytes not reached keep what they held; *stored, when asked
+// for, tells how many were reached.
+int read_bytes(int unit, std::uint8_t* dest, std::size_t n, std::size_t* stored = nullptr);
 
 // One line from the console input, without its line end. The text stays valid
 // until the next console read. Ends the run on end of input or a long line.

@@ -59,10 +59,10 @@ void decode_bit_serial(int n, bool gaps) {
     n = std::min(n, max_digits);
     int p = 5;
     for (int i = 1; i <= n; ++i) {
-        int d = 0;
-        for (int k = 0; k < 4; ++k)
-            d |= (byte(p++) & 1) << k;
-        scan.ipref[i] = d;
+        // Four bytes, least significant bit first.
+        scan.ipref[i] = (byte(p) & 1) | (byte(p + 1) & 1) << 1 | (byte(p + 2) & 1) << 2 |
+                        (byte(p + 3) & 1) << 3;
+        p += 4;
         // Bits come in 128-byte blocks of 32 digits, each followed by a block
         // we skip; the first block also carries bytes 1..4, so it holds 31.
         if (gaps && (i + 1) % 32 == 0)

@@ -233,6 +233,37 @@ TEST(ByteStream, StatusesBySize) {
     }
 }
 
+// Reads of other sizes than the record's leave the buffer part-used, so later
+// reads take bytes from it and from the file; every byte comes once, in order,
+// and the count of bytes reached matches the destinations filled.
+TEST(ByteStream, MixedSizesKeepTheStreamInOrder) {
+    FakeProcess p;
+    ScratchDir dir;
+    std::string bytes(5000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i % 251);
+    dir.write("d", bytes);
+    std::string path = dir.file("d");
+    open_unit(1, data_spec(path.c_str()));
+    struct Step {
+        std::size_t want;
+        int status;
+        std::size_t reached;
+    };
+    const Step steps[] = {{100, 0, 100}, {4096, 0, 4096}, {4096, -1, 804}, {10, -1, 0}};
+    std::size_t offset = 0;
+    for (const Step& s : steps) {
+        std::uint8_t dest[4096];
+        std::memset(dest, 0xEE, sizeof dest);
+        std::size_t reached = 12345;
+        EXPECT_EQ(read_bytes(1, dest, s.want, &reached), s.status) << "at " << offset;
+        EXPECT_EQ(reached, s.reached) << "at " << offset;
+        for (std::size_t k = 0; k < s.reached; ++k)
+            ASSERT_EQ(dest[k], static_cast<std::uint8_t>((offset + k) % 251)) << offset + k;
+        for (std::size_t k = s.reached; k < sizeof dest; ++k) ASSERT_EQ(dest[k], 0xEE) << k;
+        offset += s.reached;
+    }
+}
+
 TEST(ByteStream, FailingReadHasStatus6500) {
     FakeProcess p;
     open_unit(1, data_spec("/proc/self/mem"));

@@ -1,0 +1,159 @@
+#!/usr/bin/env python3
+"""preflister against its I/O floor (make bench).
+
+Generates the data files in a scratch folder, has bench_probe log the reads
+and writes that preflister makes for the big file, then runs preflister and
+the floor (iofloor, which replays that log) alternately, standard output to
+a file, and prints median wall and CPU times, records per second and the
+ratio; then the peak resident memory of a 1 MiB and of the big run, and the
+heap allocations of a 16-record and a 4096-record run.
+"""
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+
+RECORD = 4096
+
+
+class Bench:
+    def __init__(self, build, scratch):
+        self.build = build
+        self.scratch = scratch
+        self.measure = os.path.join(build, "bench", "measure")
+
+    def path(self, name):
+        return os.path.join(self.scratch, name)
+
+    def run(self, argv):
+        """Runs argv in the scratch folder with a fresh listing, standard
+        output to console.out; returns (wall s, CPU s, peak RSS KiB)."""
+        if os.path.exists(self.path("preflist")):
+            os.remove(self.path("preflist"))
+        with open(self.path("stderr.out"), "wb") as err:
+            res = subprocess.run([self.measure, self.path("console.out")] + argv,
+                                 cwd=self.scratch, stdout=subprocess.PIPE, stderr=err, check=True)
+        status, wall, cpu, rss = res.stdout.split()
+        if status != b"0":
+            sys.exit(f"bench: {' '.join(argv)} ended with status {status.decode()}")
+        return float(wall), float(cpu), int(rss)
+
+    def outputs(self):
+        """Sizes of the console output and the listing of the latest run."""
+        return os.path.getsize(self.path("console.out")), os.path.getsize(self.path("preflist"))
+
+    def generate(self, name, records, seed):
+        subprocess.run([os.path.join(self.build, "gendata"), self.path(name), str(records), str(seed)],
+                       check=True)
+        return self.path(name)
+
+
+def verdict(ok):
+    return "met" if ok else "NOT met"
+
+
+def load():
+    return " ".join(f"{x:.2f}" for x in os.getloadavg())
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    ap.add_argument("--build", default="build-bench", help="release build folder")
+    ap.add_argument("--scratch", help="scratch folder (default BUILD/scratch)")
+    ap.add_argument("--records", type=int, default=65536, help="records in the big file")
+    ap.add_argument("--runs", type=int, default=11, help="timed runs of each program")
+    ap.add_argument("--seed", type=int, default=1, help="gendata seed")
+    ap.add_argument("--cpu", type=int, help="CPU that runs every program (default: the last one allowed)")
+    a = ap.parse_args()
+
+    # One CPU for all runs: on a shared host the CPUs of one machine can differ
+    # in speed by a third, and the two programs must be timed on the same one.
+    on_cpu = a.cpu if a.cpu is not None else max(os.sched_getaffinity(0))
+    os.sched_setaffinity(0, {on_cpu})
+
+    build = os.path.abspath(a.build)
+    scratch = os.path.abspath(a.scratch or os.path.join(build, "scratch"))
+    os.makedirs(scratch, exist_ok=True)
+    b = Bench(build, scratch)
+    preflister = os.path.join(build, "preflister")
+    probe = os.path.join(build, "bench", "bench_probe")
+    floor = os.path.join(build, "bench", "iofloor")
+
+    big = b.generate("big.dat", a.records, a.seed)
+    small = b.generate("1mib.dat", (1 << 20) // RECORD, a.seed)
+
+    # The floor's script: every read and write that preflister makes for big.dat.
+    plan = b.path("big.plan")
+    b.run([probe, plan, big])
+    with open(b.path("console.out"), "rb") as f:
+        probe_console = f.read()
+    probe_outputs = b.outputs()
+
+    print(f"release build {build}; scratch folder {scratch}, standard output to a file there")
+    print(f"data file {os.path.getsize(big)} bytes, {a.records} records (gendata seed {a.seed})")
+    print(f"load average before: {load()} ({os.cpu_count()} CPUs; every program runs on CPU {on_cpu})")
+
+    # One untimed run each, so that every timed run finds the data file in the page cache.
+    b.run([preflister, big])
+    b.run([floor, plan, big])
+    times = {"preflister": [], "floor": []}
+    rss_big = []
+    for i in range(a.runs):
+        # Each pair runs back to back, the two orders taking turns, so that a
+        # slow spell of a shared host falls on both programs alike.
+        for name in (("preflister", "floor") if i % 2 == 0 else ("floor", "preflister")):
+            if name == "floor":
+                times["floor"].append(b.run([floor, plan, big])[:2])
+            else:
+                wall, cpu, rss = b.run([preflister, big])
+                times["preflister"].append((wall, cpu))
+                rss_big.append(rss)
+
+    # The probe wrote what preflister writes, and the floor as many bytes.
+    b.run([preflister, big])
+    with open(b.path("console.out"), "rb") as f:
+        same_console = f.read() == probe_console
+    pref_outputs = b.outputs()
+    b.run([floor, plan, big])
+    if not same_console or not pref_outputs == probe_outputs == b.outputs():
+        sys.exit("bench: the probe or the floor does not write what preflister writes")
+
+    print(f"{a.runs} runs each, in pairs, alternating; medians:")
+    print(f"  {'':12}{'wall s':>9}{'CPU s':>9}   records/s")
+    med = {}
+    for name, label in (("preflister", "preflister"), ("floor", "I/O floor")):
+        wall = statistics.median(t[0] for t in times[name])
+        cpu = statistics.median(t[1] for t in times[name])
+        med[name] = (wall, cpu)
+        print(f"  {label:12}{wall:9.3f}{cpu:9.3f}   {a.records / wall:,.0f}")
+    rw = med["preflister"][0] / med["floor"][0]
+    rc = med["preflister"][1] / med["floor"][1]
+    print(f"  {'ratio':12}{rw:9.3f}{rc:9.3f}   (target <= 1.15: {verdict(max(rw, rc) <= 1.15)})")
+    pairs = [(p[0] / f[0], p[1] / f[1]) for p, f in zip(times["preflister"], times["floor"])]
+    print(f"  ratio of each pair: wall {min(r[0] for r in pairs):.3f} to {max(r[0] for r in pairs):.3f} "
+          f"(median {statistics.median(r[0] for r in pairs):.3f}), CPU {min(r[1] for r in pairs):.3f} to "
+          f"{max(r[1] for r in pairs):.3f} (median {statistics.median(r[1] for r in pairs):.3f})")
+    print(f"  both wrote {pref_outputs[0]} console bytes and {pref_outputs[1]} listing bytes")
+
+    # Medians too: the same run varies by a few pages with the address layout.
+    rss_small = statistics.median(b.run([preflister, small])[2] for _ in range(a.runs))
+    rss_big = statistics.median(rss_big)
+    diff = rss_big - rss_small
+    print(f"peak resident memory (median): 1 MiB file {rss_small:.0f} KiB, {os.path.getsize(big) >> 20} MiB "
+          f"file {rss_big:.0f} KiB (difference {diff:.0f} KiB; target within 64: {verdict(abs(diff) <= 64)})")
+
+    counts = []
+    for records in (16, 4096):
+        b.run([probe, b.path("probe.plan"), b.generate(f"{records}.dat", records, a.seed)])
+        with open(b.path("stderr.out")) as f:
+            counts += [int(line.split()[1]) for line in f if line.startswith("allocations ")]
+    if len(counts) != 2:
+        sys.exit("bench: bench_probe reported no allocation count")
+    print(f"heap allocations (operator new): 16 records {counts[0]}, 4096 records {counts[1]} "
+          f"(target the same: {verdict(counts[0] == counts[1])})")
+    print(f"load average after: {load()}")
+
+
+if __name__ == "__main__":
+    main()
