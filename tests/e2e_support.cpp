@@ -1,5 +1,7 @@
 #include "tests/e2e_support.h"
 
+#include <gtest/gtest.h>
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -343,6 +345,18 @@ std::string visible(const std::string& bytes) {
         } else s += static_cast<char>(ch);
     }
     return s;
+}
+
+void expect_bytes(const std::string& got, const std::string& want, const char* what) {
+    EXPECT_EQ(got, want) << what << "\n got: " << visible(got) << "\nwant: " << visible(want);
+}
+
+void expect_report(const std::string& err, const std::string& head_text) {
+    const std::string h = "\r\nrun-time error " + head_text + "\r\n- ";
+    ASSERT_GE(err.size(), h.size() + 3) << visible(err);
+    EXPECT_EQ(err.substr(0, h.size()), h) << visible(err);
+    EXPECT_EQ(err.substr(err.size() - 2), crlf);
+    EXPECT_EQ(err.find('\n', h.size()), err.size() - 1) << visible(err);
 }
 
 } // namespace e2e

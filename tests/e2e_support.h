@@ -80,4 +80,17 @@ std::vector<std::string> screen(const std::string& bytes);
 // Shows control characters, so a failing comparison can be read.
 std::string visible(const std::string& bytes);
 
+// Fixed texts of a run, as the console and the listing hold them.
+inline const std::string crlf = "\r\n";
+inline const std::string banner = " new run ---------------------------------\r\n";
+inline const std::string header = "\r\n   Rec Typ Date  Time\r\n";
+inline const std::string prompt = "File name missing or blank - please enter file name\r\nUNIT 1? ";
+inline const std::string stop_text = "Stop - Program terminated.\r\n";
+
+// Byte-for-byte comparison that shows both sides readably when it fails.
+void expect_bytes(const std::string& got, const std::string& want, const char* what);
+// An error report: CR LF, "run-time error " and head_text, CR LF, "- ", a
+// one-line description, CR LF.
+void expect_report(const std::string& err, const std::string& head_text);
+
 } // namespace e2e

@@ -17,15 +17,18 @@
 #include "tests/e2e_support.h"
 #include "tests/test_support.h"
 
+using e2e::banner;
+using e2e::crlf;
+using e2e::expect_bytes;
+using e2e::expect_report;
+using e2e::header;
+using e2e::prompt;
+using e2e::stop_text;
 using e2e::visible;
 using testing_support::ScratchDir;
 
 namespace {
 
-const std::string crlf = "\r\n";
-const std::string banner = " new run ---------------------------------\r\n";
-const std::string header = "\r\n   Rec Typ Date  Time\r\n";
-const std::string prompt = "File name missing or blank - please enter file name\r\nUNIT 1? ";
 const std::string question = " enter the input filename:";
 const std::string eof_console = "\r\n\r\n-- eof at irec=    1 --\r\n\r\nStop - Program terminated.\r\n\r\n";
 const std::string eof_line = " -- eof at irec=    1 --\r\n";
@@ -35,17 +38,7 @@ bool windows_build() {
     return s && std::strcmp(s, "windows") == 0;
 }
 
-void expect_bytes(const std::string& got, const std::string& want, const char* what) {
-    EXPECT_EQ(got, want) << what << "\n got: " << visible(got) << "\nwant: " << visible(want);
-}
 
-void expect_report(const std::string& err, const std::string& head_text) {
-    const std::string h = "\r\nrun-time error " + head_text + "\r\n- ";
-    ASSERT_GE(err.size(), h.size() + 3) << visible(err);
-    EXPECT_EQ(err.substr(0, h.size()), h) << visible(err);
-    EXPECT_EQ(err.substr(err.size() - 2), crlf);
-    EXPECT_EQ(err.find('\n', h.size()), err.size() - 1) << visible(err);
-}
 
 std::string read_file(const std::string& path) {
     std::string s;

@@ -11,16 +11,18 @@
 #include "tests/test_support.h"
 #include "tools/records.h"
 
+using e2e::banner;
+using e2e::crlf;
+using e2e::expect_bytes;
+using e2e::expect_report;
+using e2e::header;
+using e2e::prompt;
+using e2e::stop_text;
 using e2e::visible;
 using testing_support::ScratchDir;
 
 namespace {
 
-const std::string crlf = "\r\n";
-const std::string banner = " new run ---------------------------------\r\n";
-const std::string header = "\r\n   Rec Typ Date  Time\r\n";
-const std::string prompt = "File name missing or blank - please enter file name\r\nUNIT 1? ";
-const std::string stop_text = "Stop - Program terminated.\r\n";
 
 std::string head(const std::string& name) { return banner + " " + name + crlf + header; }
 
@@ -44,18 +46,7 @@ std::string file_bytes(const std::vector<records::Record>& recs, std::size_t tai
     return s;
 }
 
-void expect_bytes(const std::string& got, const std::string& want, const char* what) {
-    EXPECT_EQ(got, want) << what << "\n got: " << visible(got) << "\nwant: " << visible(want);
-}
 
-// Error report: fixed head, a one-line description, CR LF.
-void expect_report(const std::string& err, const std::string& head_text) {
-    const std::string h = "\r\nrun-time error " + head_text + "\r\n- ";
-    ASSERT_GE(err.size(), h.size() + 3) << visible(err);
-    EXPECT_EQ(err.substr(0, h.size()), h) << visible(err);
-    EXPECT_EQ(err.substr(err.size() - 2), crlf);
-    EXPECT_EQ(err.find('\n', h.size()), err.size() - 1) << visible(err);
-}
 
 records::Stamp stamp(int year, int day, int hour, int minute, int second, int station) {
     records::Stamp s;

@@ -16,15 +16,19 @@
 #include "tests/test_support.h"
 #include "tools/records.h"
 
+using e2e::banner;
+using e2e::crlf;
+using e2e::expect_bytes;
+using e2e::expect_report;
+using e2e::header;
+using e2e::prompt;
+using e2e::stop_text;
 using e2e::visible;
 using testing_support::ScratchDir;
 
 namespace {
 
-const std::string crlf = "\r\n";
-const std::string banner = " new run ---------------------------------\r\n";
 const std::string head = banner + " x.dat\r\n" + "\r\n   Rec Typ Date  Time\r\n";
-const std::string stop_text = "Stop - Program terminated.\r\n";
 
 // Record n of a test file: a type without a preface, so each listing line is
 // its number and type; the types vary so that a line out of place shows.
@@ -65,18 +69,7 @@ std::string progress_to(int last) {
     return s;
 }
 
-void expect_bytes(const std::string& got, const std::string& want, const char* what) {
-    EXPECT_EQ(got, want) << what << "\n got: " << visible(got) << "\nwant: " << visible(want);
-}
 
-// Error report: fixed head, a one-line description, CR LF.
-void expect_report(const std::string& err, const std::string& head_text) {
-    const std::string h = "\r\nrun-time error " + head_text + "\r\n- ";
-    ASSERT_GE(err.size(), h.size() + 3) << visible(err);
-    EXPECT_EQ(err.substr(0, h.size()), h) << visible(err);
-    EXPECT_EQ(err.substr(err.size() - 2), crlf);
-    EXPECT_EQ(err.find('\n', h.size()), err.size() - 1) << visible(err);
-}
 
 } // namespace
 
