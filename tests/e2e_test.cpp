@@ -11,14 +11,8 @@
 #include "tests/test_support.h"
 #include "tools/records.h"
 
-using e2e::banner;
-using e2e::crlf;
-using e2e::expect_bytes;
-using e2e::expect_report;
-using e2e::header;
-using e2e::prompt;
-using e2e::stop_text;
-using e2e::visible;
+// The run's fixed texts and the comparisons.
+using namespace e2e;
 using testing_support::ScratchDir;
 
 namespace {
