@@ -31,6 +31,16 @@ std::string read_all(int fd) {
     return s;
 }
 
+// In a forked child: the given standard streams, the folder, then the program.
+[[noreturn]] void exec_child(int in, int out, int err, const std::string& dir, std::vector<char*>& argv) {
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    if (chdir(dir.c_str()) != 0) _exit(126);
+    execv(argv[0], argv.data());
+    _exit(127);
+}
+
 std::vector<char*> argv_for(const std::vector<std::string>& args, std::vector<std::string>& keep) {
     keep.clear();
     keep.push_back(program());
@@ -74,14 +84,8 @@ Result run_with(const std::string& dir, const std::vector<std::string>& args, co
     pid_t pid = fork();
     if (pid == 0) {
         int in = ::open(input ? in_path.c_str() : "/dev/null", O_RDONLY);
-        int out = ::open(out_path.c_str(), O_WRONLY | O_TRUNC);
-        int err = ::open(err_path.c_str(), O_WRONLY | O_TRUNC);
-        dup2(in, 0);
-        dup2(out, 1);
-        dup2(err, 2);
-        if (chdir(dir.c_str()) != 0) _exit(126);
-        execv(argv[0], argv.data());
-        _exit(127);
+        exec_child(in, ::open(out_path.c_str(), O_WRONLY | O_TRUNC), ::open(err_path.c_str(), O_WRONLY | O_TRUNC),
+                   dir, argv);
     }
     Result r;
     finish(pid, r);
@@ -186,15 +190,8 @@ Session::Session(const std::string& dir, const std::vector<std::string>& args, O
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
         for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) signal(sig, SIG_DFL);
-        int in = ::open("/dev/null", O_RDONLY);
         int out = output_pipe_ ? pipe_fds[1] : ::open(out_path_.c_str(), O_WRONLY | O_TRUNC);
-        int err = ::open(err_path_.c_str(), O_WRONLY | O_TRUNC);
-        dup2(in, 0);
-        dup2(out, 1);
-        dup2(err, 2);
-        if (chdir(dir.c_str()) != 0) _exit(126);
-        execv(argv[0], argv.data());
-        _exit(127);
+        exec_child(::open("/dev/null", O_RDONLY), out, ::open(err_path_.c_str(), O_WRONLY | O_TRUNC), dir, argv);
     }
     if (output_pipe_) ::close(pipe_fds[1]);
 }
