@@ -50,14 +50,14 @@ Failure read_logged(Handle h, void* buf, std::size_t cap, std::size_t* got) {
     return native.read(h, buf, cap, got);
 }
 
-Failure write_logged(Handle h, const void* buf, std::size_t n) {
+Failure write_logged(Handle h, const void* buf, std::size_t n, std::size_t* put) {
     std::uint32_t kind = bench::listing_write;
     if (h == native.std_handle(Std::output))
         kind = bench::console_write;
     else if (h == native.std_handle(Std::error))
         kind = bench::error_write;
     log(kind, static_cast<std::uint32_t>(n));
-    return native.write(h, buf, n);
+    return native.write(h, buf, n, put);
 }
 
 void exit_logged(int status) {

@@ -1,5 +1,6 @@
 #include "driver/progress.h"
 
+#include "driver/listed_fields.h"
 #include "driver/run_state.h"
 #include "fmtio/statements.h"
 #include "preface/scan_state.h"
@@ -30,10 +31,8 @@ const char return_char[] = "\r";
 void show_progress() {
     const auto& b = scan.ibuf;
     run.rstart_prev = run.rstart;
-    if (scan.itype == 2 || scan.itype == 3)
-        run.rstart = static_cast<float>(b[36] * 100 + b[37]);
-    else if (scan.itype == 15)
-        run.rstart = static_cast<float>(b[43] * 100 + b[44]);
+    const int k = range_start_byte();
+    if (k != 0) run.rstart = static_cast<float>(b[k] * 100 + b[k + 1]);
 
     // A new range start leaves the old line on screen and starts the next one.
     if (run.rstart != run.rstart_prev) {
@@ -41,13 +40,11 @@ void show_progress() {
         fmtio::write_formatted(console_unit, return_fmt, {item(return_char, 1)});
     }
 
-    Item items[14];
-    items[0] = item(scan.irec);
-    items[1] = item(scan.itype);
-    for (int i = 1; i <= 11; ++i) items[1 + i] = item(scan.ipref[i]);
-    items[13] = item(return_char, 1);
-    bool keyed = scan.itype == 2 || scan.itype == 3 || scan.itype == 15;
-    fmtio::write_formatted(console_unit, keyed && run.rstart == 0.0f ? zero_fmt : plain_fmt, items, 14);
+    Item items[listed_items + 1];
+    list_fields(items);
+    items[listed_items] = item(return_char, 1);
+    fmtio::write_formatted(console_unit, k != 0 && run.rstart == 0.0f ? zero_fmt : plain_fmt, items,
+                           listed_items + 1);
 }
 
 } // namespace driver

@@ -1,7 +1,6 @@
 #include "driver/scan_loop.h"
 
-#include <cstring>
-
+#include "driver/listed_fields.h"
 #include "driver/progress.h"
 #include "driver/run_state.h"
 #include "fmtio/statements.h"
@@ -31,23 +30,16 @@ const Format parity_listing_fmt("(' -- parity error at irec=',i5,' --')");
 
 constexpr std::int32_t record_limit = 999999999;
 
-bool zero_range_start() {
-    const auto& b = scan.ibuf;
-    if (scan.itype == 2 || scan.itype == 3) return b[36] == 0 && b[37] == 0;
-    if (scan.itype == 15) return b[43] == 0 && b[44] == 0;
-    return false;
-}
-
 void list_record() {
-    Item items[14];
-    items[0] = item(scan.irec);
-    items[1] = item(scan.itype);
-    for (int i = 1; i <= 11; ++i) items[1 + i] = item(scan.ipref[i]);
-    if (zero_range_start()) {
-        items[13] = item("Range Start ZERO!");
-        fmtio::write_formatted(listing_unit, zero_fmt, items, 14);
+    Item items[listed_items + 1];
+    list_fields(items);
+    const auto& b = scan.ibuf;
+    int k = range_start_byte();
+    if (k != 0 && b[k] == 0 && b[k + 1] == 0) {
+        items[listed_items] = item("Range Start ZERO!");
+        fmtio::write_formatted(listing_unit, zero_fmt, items, listed_items + 1);
     } else {
-        fmtio::write_formatted(listing_unit, listing_fmt, items, 13);
+        fmtio::write_formatted(listing_unit, listing_fmt, items, listed_items);
     }
 }
 
@@ -58,14 +50,9 @@ void scan_records() {
     const std::int32_t passes = run.maxrec;
     for (std::int32_t pass = 1; pass <= passes; ++pass) {
         scan.irec = pass;
-        std::size_t got = 0;
-        run.ios = fmtio::read_bytes(preface::data_unit, run.cbuf + 1, preface::record_size, &got);
-        // Every pass starts with cbuf all 255 and ibuf all 0. A whole record
-        // overwrites both, so only a read that stops short needs the clearing.
-        if (run.ios != 0) {
-            std::memset(run.cbuf + 1 + got, 0xFF, preface::record_size - got);
-            std::memset(scan.ibuf, 0, sizeof scan.ibuf);
-        }
+        // A pass starts with cbuf all 255 and ibuf all 0, but a whole record
+        // overwrites both, and a read that stops short ends the loop.
+        run.ios = fmtio::read_bytes(preface::data_unit, run.cbuf + 1, preface::record_size);
         if (run.ios > 0) {
             fmtio::write_formatted(fmtio::default_unit, parity_console_fmt, {item(scan.irec)});
             fmtio::write_formatted(listing_unit, parity_listing_fmt, {item(scan.irec)});

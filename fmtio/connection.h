@@ -4,7 +4,7 @@
 #include <string>
 
 #include "fmtio/platform.h"
-#include "fmtio/render.h"
+#include "fmtio/record_sink.h"
 
 namespace fmtio {
 
@@ -13,10 +13,14 @@ constexpr std::size_t console_buffer_size = 132;
 
 enum class ConnKind { console, text, stream };
 
-struct Connection final : RecordSink {
+// A file's connection; the console's connections are of a kind of their
+// own (console.cpp) that writes each record at once with its carriage control.
+struct Connection : RecordSink {
+    int unit = 0;
+    bool used = false;      // a unit-table entry that holds a connection
     ConnKind kind = ConnKind::text;
     std::string name;
-    platform::Handle handle = platform::no_handle;
+    platform::Handle handle = platform::no_handle;  // files only: the console writes to the standard streams
     platform::Access action = platform::Access::read;
     platform::FileId id{};
     char buf[file_buffer_size];
@@ -27,27 +31,13 @@ struct Connection final : RecordSink {
     bool continued = false; // console: the last record kept the line open
     bool at_end = false;
 
+    // A text file's record into the buffer.
     void record(const char* data, std::size_t len, bool keep_open) override;
     // Writes out a text file's buffer; false, with the reason, when it cannot.
     bool flush(platform::Failure* why);
+    // Writes out the buffer and closes the file; the entry is free again. A
+    // failing write is reported when asked for (the exit), else dropped.
+    void close(bool report);
 };
-
-// The console connection that output goes through, and the one input comes from
-// (the same one on an interactive console).
-Connection& console_out();
-Connection& console_in();
-void reset_console();
-
-// Writes one record to a console connection with its carriage control.
-void console_record(Connection& con, const char* data, std::size_t len, bool keep_open);
-
-// Writes raw bytes to standard output; the run ends when that fails.
-void console_raw(const char* data, std::size_t len);
-// Ends a pending console line, as the stop and the exit do.
-void end_pending_line(bool quiet);
-
-// One line of standard input without its line end: false at the end of input.
-// A line longer than cap is cut, the rest skipped; *cut tells.
-bool read_stdin_line(char* out, std::size_t cap, std::size_t* len, bool* cut);
 
 } // namespace fmtio

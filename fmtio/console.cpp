@@ -1,8 +1,13 @@
 // The console connections: carriage control on output, lines from standard input.
+#include "fmtio/console.h"
+
 #include <cstring>
 
-#include "fmtio/connection.h"
 #include "fmtio/errors.h"
+#include "fmtio/failure_errors.h"
+#include "fmtio/system_io.h"
+#include "fmtio/unit_numbers.h"
+#include "fmtio/unit_table.h"
 
 namespace fmtio {
 namespace {
@@ -11,24 +16,27 @@ using platform::calls;
 using platform::Failure;
 using platform::Std;
 
-Connection first;   // input, and output too on an interactive console
-Connection second;  // output when either stream is redirected
-bool decided = false;
-bool shared = true;
+struct ConsoleConnection final : Connection {
+    void record(const char* data, std::size_t len, bool keep_open) override {
+        console_record(*this, data, len, keep_open);
+    }
+};
 
-void decide() {
-    if (decided) return;
+ConsoleConnection input_con;   // input, and output too on an interactive console
+ConsoleConnection output_con;  // output when either standard stream is redirected
+bool streams_known = false;
+bool one_connection = true;  // both standard streams are the interactive console
+
+void know_streams() {
+    if (streams_known) return;
     const auto& c = calls();
-    shared = c.is_char_device(c.std_handle(Std::input)) &&
-             c.is_char_device(c.std_handle(Std::output));
-    for (Connection* k : {&first, &second}) {
+    one_connection = c.is_char_device(c.std_handle(Std::input)) && c.is_char_device(c.std_handle(Std::output));
+    for (Connection* k : {&input_con, &output_con}) {
         k->kind = ConnKind::console;
         k->name = "CON";
         k->pending = k->continued = k->at_end = false;
     }
-    first.handle = c.std_handle(Std::input);
-    second.handle = c.std_handle(Std::output);
-    decided = true;
+    streams_known = true;
 }
 
 // Standard input is read in chunks; lines are cut out of them.
@@ -36,14 +44,6 @@ char in_buf[4096];
 std::size_t in_fill = 0;
 std::size_t in_next = 0;
 bool in_end = false;
-
-Error write_error(Failure f) {
-    switch (f) {
-    case Failure::disk_full: return Error::disk_full;
-    case Failure::access_denied: return Error::write_denied;
-    default: return Error::write_failed;
-    }
-}
 
 // Builds console bytes in a buffer of the console's size; a longer record
 // leaves in pieces.
@@ -69,32 +69,30 @@ struct ConsoleBytes {
 } // namespace
 
 Connection& console_out() {
-    decide();
-    return shared ? first : second;
+    know_streams();
+    return one_connection ? input_con : output_con;
 }
 
 Connection& console_in() {
-    decide();
-    return first;
+    know_streams();
+    return input_con;
 }
 
 void reset_console() {
-    decided = false;
+    streams_known = false;
     in_fill = in_next = 0;
     in_end = false;
 }
 
 void console_raw(const char* data, std::size_t len) {
-    const auto& c = calls();
-    Failure f = c.write(c.std_handle(Std::output), data, len);
+    Failure f = write_all(calls().std_handle(Std::output), data, len);
     if (f != Failure::none) fail(write_error(f), Stmt::write, "CON");
 }
 
 void end_pending_line(bool quiet) {
     if (!console_out().pending) return;
-    const auto& c = calls();
     if (quiet)
-        c.write(c.std_handle(Std::output), "\r\n", 2);
+        write_all(calls().std_handle(Std::output), "\r\n", 2);
     else
         console_raw("\r\n", 2);
 }
@@ -128,12 +126,11 @@ bool read_stdin_line(char* out, std::size_t cap, std::size_t* len, bool* cut) {
     std::size_t n = 0;
     bool any = false;
     char last = '\0';
-    const auto& c = calls();
     for (;;) {
         if (in_next == in_fill) {
             if (in_end) break;
             std::size_t got = 0;
-            Failure f = c.read(c.std_handle(Std::input), in_buf, sizeof in_buf, &got);
+            Failure f = read_some(calls().std_handle(Std::input), in_buf, sizeof in_buf, &got);
             if (f != Failure::none || got == 0) {
                 in_end = true;
                 break;
@@ -157,6 +154,26 @@ bool read_stdin_line(char* out, std::size_t cap, std::size_t* len, bool* cut) {
     *len = n;
     *cut = total > cap;
     return true;
+}
+
+std::size_t read_console_line(int unit, const char** text) {
+    const Connection* file = find_unit(unit);
+    if (file || !is_console_input(unit)) fail(Error::open_failed, Stmt::read, file ? file->name.c_str() : "CON");
+    Connection& in = console_in();
+    if (in.pending && !in.continued) console_raw("\r\n", 2);
+    in.continued = false;
+    const auto& sys = calls();
+    bool interactive = sys.is_char_device(sys.std_handle(Std::input));
+    std::size_t len = 0;
+    bool cut = false;
+    // The line and its line end must fit the console buffer.
+    if (!read_stdin_line(in.buf, console_buffer_size - 2, &len, &cut)) fail(Error::end_of_input, Stmt::read, "CON");
+    if (cut && interactive) fail(Error::line_too_long, Stmt::read, "CON");
+    // Code 26 closing a typed line is the end of input.
+    if (interactive && len > 0 && in.buf[len - 1] == '\x1a') fail(Error::end_of_input, Stmt::read, "CON");
+    in.pending = false;
+    *text = in.buf;
+    return len;
 }
 
 } // namespace fmtio

@@ -3,12 +3,10 @@
 
 #include <cstdlib>
 
-#include "fmtio/termination.h"
-
 namespace fmtio {
 
 namespace {
-FailHook hook = nullptr;
+Termination termination = nullptr;
 }
 
 const char* error_text(Error e)
@@ -53,16 +51,17 @@ const char* error_text(Error e)
     return "unknown run-time error";
 }
 
-void set_fail_hook(FailHook h)
+Termination set_termination(Termination t)
 {
-    hook = h;
+    Termination before = termination;
+    termination = t;
+    return before;
 }
 
 void fail(Error e, Stmt s, const char* name)
 {
-    if (hook)
-        hook(e, s, name);
-    report_and_exit(e, s, name);
+    if (termination)
+        termination(e, s, name);
     std::abort();
 }
 

@@ -49,13 +49,14 @@ enum class Stmt { open, read, write, close };
 // The one-line description that follows "- " in the report.
 const char* error_text(Error e);
 
-// Ends the run: the error report on standard error, the exit sequence, exit
-// status 1. A hook installed by a test or fuzz build may throw instead.
+// Ends the run through the termination installed for it: the units install
+// the error report and the exit sequence when the run starts; tests and
+// fuzzers install one that throws. With none installed, or one that returns,
+// the process aborts.
 [[noreturn]] void fail(Error e, Stmt s, const char* name);
 
-// Called by fail() before anything is written; it may throw to keep the
-// process alive. Returning from it lets the termination go ahead.
-using FailHook = void (*)(Error e, Stmt s, const char* name);
-void set_fail_hook(FailHook hook);
+using Termination = void (*)(Error e, Stmt s, const char* name);
+// Installs t and returns the one it replaces.
+Termination set_termination(Termination t);
 
 } // namespace fmtio

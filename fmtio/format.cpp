@@ -131,7 +131,6 @@ struct Parser {
         // after_open: just after "("; after_comma: an element must follow;
         // after_element: a separator must follow; after_slash: either.
         enum { after_open, after_comma, after_element, after_slash } state = after_open;
-        int open[max_depth];
         int depth = 0;
         int last_top = -1;
 
@@ -155,11 +154,8 @@ struct Parser {
                     ops.push_back(Op{OpKind::end});
                     break;
                 }
-                int at = open[--depth];
-                Op close{OpKind::group_close};
-                close.match = at;
-                ops[at].match = static_cast<std::int32_t>(ops.size());
-                ops.push_back(close);
+                --depth;
+                ops.push_back(Op{OpKind::group_close});
                 state = after_element;
                 continue;
             }
@@ -189,7 +185,7 @@ struct Parser {
                 ++i;
                 if (depth == 0)
                     last_top = static_cast<int>(ops.size());
-                open[depth++] = static_cast<int>(ops.size());
+                ++depth;
                 op.kind = OpKind::group_open;
                 op.repeat = has_r ? r : 1;
                 ops.push_back(op);

@@ -13,8 +13,8 @@ enum class OpKind : std::uint8_t {
     skip,         // nX: n in width
     slash,
     keep_open,    // backslash or $
-    group_open,   // r( : repeat in repeat, matching close at index match
-    group_close,  // ) : matching open at index match
+    group_open,   // r( : repeat in repeat
+    group_close,  // ) : back to the innermost open group
     int_edit,     // rIw
     hex_edit,     // rZw or rZw.m
     char_edit,    // rA or rAw (width 0: as wide as the item)
@@ -28,7 +28,6 @@ struct Op {
     std::int32_t digits = 1;  // m of Zw.m; 1 when absent
     std::int32_t pos = 0;     // literal: offset into the pool
     std::int32_t len = 0;     // literal: length
-    std::int32_t match = 0;   // group_open/group_close: index of the partner op
 };
 
 class Format {

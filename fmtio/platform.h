@@ -40,10 +40,12 @@ struct Calls {
     Failure (*open)(const char* name, Access access, bool create_exclusive, Handle* out);
     bool (*identity)(Handle h, FileId* id);
     Failure (*seek_end)(Handle h);
-    // got = 0 with Failure::none is the end of the file.
+    // One call each, as the system makes it: a read of up to cap bytes (got 0
+    // with Failure::none is the end of the file), a write of up to n bytes
+    // (*put may be fewer). A signal that cuts a call short gives
+    // Failure::interrupted; system_io.h makes the calls again.
     Failure (*read)(Handle h, void* buf, std::size_t cap, std::size_t* got);
-    // Writes all n bytes or fails.
-    Failure (*write)(Handle h, const void* buf, std::size_t n);
+    Failure (*write)(Handle h, const void* buf, std::size_t n, std::size_t* put);
     void (*close)(Handle h);
     void (*exit)(int status);
 };

@@ -104,11 +104,8 @@ Failure seek_end(Handle h) {
     return Failure::none;
 }
 
-Failure read_some(Handle h, void* buf, std::size_t cap, std::size_t* got) {
-    ssize_t n;
-    do {
-        n = ::read(static_cast<int>(h), buf, cap);
-    } while (n < 0 && errno == EINTR);
+Failure read_once(Handle h, void* buf, std::size_t cap, std::size_t* got) {
+    ssize_t n = ::read(static_cast<int>(h), buf, cap);
     if (n < 0) {
         *got = 0;
         return from_errno(errno);
@@ -117,17 +114,13 @@ Failure read_some(Handle h, void* buf, std::size_t cap, std::size_t* got) {
     return Failure::none;
 }
 
-Failure write_all(Handle h, const void* buf, std::size_t n) {
-    const char* p = static_cast<const char*>(buf);
-    while (n > 0) {
-        ssize_t w = ::write(static_cast<int>(h), p, n);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return from_errno(errno);
-        }
-        p += w;
-        n -= static_cast<std::size_t>(w);
+Failure write_once(Handle h, const void* buf, std::size_t n, std::size_t* put) {
+    ssize_t w = ::write(static_cast<int>(h), buf, n);
+    if (w < 0) {
+        *put = 0;
+        return from_errno(errno);
     }
+    *put = static_cast<std::size_t>(w);
     return Failure::none;
 }
 
@@ -136,7 +129,7 @@ void close_handle(Handle h) { ::close(static_cast<int>(h)); }
 void exit_process(int status) { std::_Exit(status); }
 
 const Calls native = {std_handle, is_char_device, exists, open_file, identity, seek_end,
-                      read_some,  write_all,      close_handle, exit_process};
+                      read_once,  write_once,     close_handle, exit_process};
 Calls active = native;
 
 int word_total = 0;

@@ -157,38 +157,29 @@ Failure seek_end(Handle h) {
     return Failure::none;
 }
 
-Failure read_some(Handle h, void* buf, std::size_t cap, std::size_t* got) {
+Failure read_once(Handle h, void* buf, std::size_t cap, std::size_t* got) {
     DWORD want = cap > 0x40000000u ? 0x40000000u : static_cast<DWORD>(cap);
-    for (;;) {
-        DWORD n = 0;
-        if (ReadFile(as_handle(h), buf, want, &n, nullptr)) {
-            *got = n;
-            return Failure::none;
-        }
-        DWORD e = GetLastError();
-        // A pipe whose writer has closed it is at its end.
-        if (e == ERROR_BROKEN_PIPE || e == ERROR_HANDLE_EOF) {
-            *got = 0;
-            return Failure::none;
-        }
-        // Ctrl-C cuts a console read short; the interrupt is the control
-        // handler's to act on, as an interrupted call is on POSIX.
-        if (e == ERROR_OPERATION_ABORTED) continue;
-        *got = 0;
-        return from_error(e);
+    DWORD n = 0;
+    *got = 0;
+    if (ReadFile(as_handle(h), buf, want, &n, nullptr)) {
+        *got = n;
+        return Failure::none;
     }
+    DWORD e = GetLastError();
+    // A pipe whose writer has closed it is at its end.
+    if (e == ERROR_BROKEN_PIPE || e == ERROR_HANDLE_EOF) return Failure::none;
+    // Ctrl-C cuts a console read short; the interrupt is the control
+    // handler's to act on, as an interrupted call is on POSIX.
+    if (e == ERROR_OPERATION_ABORTED) return Failure::interrupted;
+    return from_error(e);
 }
 
-Failure write_all(Handle h, const void* buf, std::size_t n) {
-    const char* p = static_cast<const char*>(buf);
-    while (n > 0) {
-        DWORD chunk = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n);
-        DWORD w = 0;
-        if (!WriteFile(as_handle(h), p, chunk, &w, nullptr)) return from_error(GetLastError());
-        if (w == 0) return Failure::io_error;
-        p += w;
-        n -= w;
-    }
+Failure write_once(Handle h, const void* buf, std::size_t n, std::size_t* put) {
+    DWORD chunk = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n);
+    DWORD w = 0;
+    *put = 0;
+    if (!WriteFile(as_handle(h), buf, chunk, &w, nullptr)) return from_error(GetLastError());
+    *put = w;
     return Failure::none;
 }
 
@@ -197,7 +188,7 @@ void close_handle(Handle h) { CloseHandle(as_handle(h)); }
 void exit_process(int status) { ExitProcess(static_cast<UINT>(status)); }
 
 const Calls native = {std_handle, is_char_device, exists, open_file, identity, seek_end,
-                      read_some,  write_all,      close_handle, exit_process};
+                      read_once,  write_once,     close_handle, exit_process};
 Calls active = native;
 
 std::vector<std::string> words;

@@ -1,22 +1,13 @@
-// The format engine: renders items into records and parses records into items.
+// The format engine's three statements: formatted output, list-directed output, formatted input.
 #pragma once
 #include <cstddef>
 
 #include "fmtio/errors.h"
 #include "fmtio/format.h"
 #include "fmtio/items.h"
+#include "fmtio/record_sink.h"
 
 namespace fmtio {
-
-// Where finished records go: a unit, an internal variable, or a test's recorder.
-class RecordSink {
-public:
-    // keep_open: the record ended with the backslash mark.
-    virtual void record(const char* data, std::size_t len, bool keep_open) = 0;
-
-protected:
-    ~RecordSink() = default;
-};
 
 // Renders items by a compiled format. A failure (malformed format, an item the
 // descriptor cannot take) ends the run through fail(err, stmt, name).

@@ -1,19 +1,34 @@
 // Formatted and list-directed statements on units.
 #include "fmtio/statements.h"
 
+#include "fmtio/console.h"
 #include "fmtio/render.h"
+#include "fmtio/unit_table.h"
 #include "fmtio/units.h"
 
 namespace fmtio {
 
+// The table first: a console unit number may be opened on a file.
+Connection& output_connection(int unit) {
+    if (Connection* c = find_unit(unit)) return *c;
+    if (is_console_output(unit)) return console_out();
+    fail(Error::open_failed, Stmt::write, "");
+}
+
+const char* unit_name(int unit) {
+    if (Connection* c = find_unit(unit)) return c->name.c_str();
+    return "CON";
+}
+
 void write_formatted(int unit, const Format& f, const Item* items, std::size_t n)
 {
-    render(f, items, n, output_sink(unit), Stmt::write, unit_name(unit));
+    Connection& c = output_connection(unit);
+    render(f, items, n, c, Stmt::write, c.name.c_str());
 }
 
 void write_list_directed(int unit, const Item* items, std::size_t n)
 {
-    render_list(items, n, output_sink(unit));
+    render_list(items, n, output_connection(unit));
 }
 
 void read_formatted(int unit, const Format& f, const ReadItem* items, std::size_t n)
@@ -23,7 +38,7 @@ void read_formatted(int unit, const Format& f, const ReadItem* items, std::size_
         fail(f.error(), Stmt::read, unit_name(unit));
     const char* text = nullptr;
     std::size_t len = read_console_line(unit, &text);
-    parse(f, text, len, items, n, unit_name(unit));
+    parse(f, text, len, items, n, "CON");
 }
 
 } // namespace fmtio

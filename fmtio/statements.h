@@ -5,11 +5,9 @@
 
 #include "fmtio/format.h"
 #include "fmtio/items.h"
+#include "fmtio/unit_numbers.h"
 
 namespace fmtio {
-
-// The unit an output or input statement uses when it names none: the console.
-constexpr int default_unit = -32768;
 
 void write_formatted(int unit, const Format& f, const Item* items, std::size_t n);
 inline void write_formatted(int unit, const Format& f, std::initializer_list<Item> items) {

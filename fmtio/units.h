@@ -1,9 +1,11 @@
-// Units: the unit table, the console connections, files, the stop and the exit.
+// Units: opening them, the records they take and give, the command line, the stop and the exit.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 
-#include "fmtio/render.h"
+#include "fmtio/connection.h"
+#include "fmtio/errors.h"
+#include "fmtio/unit_numbers.h"
 
 namespace fmtio {
 
@@ -17,15 +19,17 @@ struct OpenSpec {
     const char* mode = nullptr;   // "read"
 };
 
-// Program start: takes the command-line words and makes an interrupt write out
-// the listing's whole records before the process ends.
+// Program start: takes the command-line words, installs the run's termination
+// (terminate_run) and makes an interrupt write out the listing's whole records
+// before the process ends.
 void start_run(int argc, char** argv);
 
 // Connects a unit, or ends the run through fail() with Stmt::open.
 void open_unit(int unit, const OpenSpec& spec);
 
-// The sink a write statement on this unit (or default_unit) hands its records to.
-RecordSink& output_sink(int unit);
+// The connection a write statement on this unit (or default_unit) hands its
+// records to; its name is the one an error report shows ("CON" for the console).
+Connection& output_connection(int unit);
 
 // The file name of the unit as an error report shows it ("CON" for the console).
 const char* unit_name(int unit);
@@ -49,6 +53,9 @@ std::int16_t arg_word(std::int16_t n, char* text, int len);
 [[noreturn]] void stop(int status = 0);
 // The exit sequence: units written out and closed, a pending console line ended.
 [[noreturn]] void exit_run(int status);
+// The run's termination: the error report on standard error, then the exit
+// sequence with status 1.
+[[noreturn]] void terminate_run(Error e, Stmt s, const char* name);
 
 // Writes out the text files' buffers and closes every unit of the table, as the
 // exit sequence does; the process goes on (tests and fuzzing use this).

@@ -11,7 +11,7 @@
 #include "fmtio/units.h"
 #include "preface/decoder.h"
 #include "preface/scan_state.h"
-#include "tests/test_support.h"
+#include "tests/fake_process.h"
 #include "tools/records.h"
 
 namespace {
@@ -56,19 +56,19 @@ Record example(int type, int x1 = 1, int x2 = 2, int x3 = 3) {
 
 class DecoderTest : public ::testing::Test {
 protected:
-    // The folder outlives the process fake, which closes the listing first.
-    testing_support::ScratchDir dir;
     testing_support::FakeProcess proc;
-    std::string path = dir.file("preflist");
 
-    void SetUp() override { start(); }
+    void SetUp() override {
+        proc.memory_only = true;
+        start();
+    }
 
     // A fresh listing file on unit 20 and a fresh scan state.
     void start() {
         fmtio::reset_units();
-        std::remove(path.c_str());
+        proc.files.erase("preflist");
         fmtio::OpenSpec unit20;
-        unit20.file = path.c_str();
+        unit20.file = "preflist";
         unit20.access = "append";
         fmtio::open_unit(preface::listing_unit, unit20);
         scan = preface::ScanState{};
@@ -94,7 +94,7 @@ protected:
 
     std::string listing() {
         fmtio::close_units();
-        return dir.read("preflist");
+        return proc.file("preflist");
     }
 };
 

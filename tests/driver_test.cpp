@@ -1,58 +1,186 @@
-// The driver in-process, where a run can be given a small record limit.
+// The whole run in-process, on the fake platform: a small record limit, and
+// planned faults of the data file, the listing and the console.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "driver/run_state.h"
 #include "driver/scan_loop.h"
 #include "driver/setup.h"
 #include "fmtio/platform.h"
-#include "tests/test_support.h"
-#include "tools/records.h"
+#include "preface/scan_state.h"
+#include "tests/fake_process.h"
+#include "tests/plain_run.h"
 
+using fmtio::platform::Failure;
 using testing_support::Exited;
 using testing_support::FakeProcess;
-using testing_support::ScratchDir;
+using testing_support::Fault;
 
 namespace {
 
-// Runs setup and the loop in dir with a record limit; returns the exit status.
-int scan_with_limit(const ScratchDir& dir, std::int32_t limit) {
-    static char prog[] = "preflister", name[] = "x.dat";
-    static char* argv[] = {prog, name};
-    fmtio::platform::set_command_line(2, argv);
-    std::string here(4096, '\0');
-    if (!getcwd(here.data(), here.size()) || chdir(dir.path().c_str()) != 0) return -1;
+using namespace plain_run;
+
+const std::string stop_text = "Stop - Program terminated.\r\n";
+
+std::string line5(const char* text, int irec) {
+    char b[64];
+    std::snprintf(b, sizeof b, text, irec);
+    return b;
+}
+
+struct Outcome {
     int status = -1;
+    std::string out, err, listing;
+};
+
+// Runs setup and the loop over x.dat, held in memory with the listing.
+Outcome scan(const std::string& data, std::vector<Fault> faults = {}, std::int32_t limit = 0) {
+    static char prog[] = "preflister", name[] = "x.dat";
+    static char* argv[] = {prog, name, nullptr};
+    FakeProcess p;
+    p.memory_only = true;
+    p.let_failures_terminate();
+    p.add_file("x.dat", data);
+    p.faults = std::move(faults);
+    fmtio::platform::set_command_line(2, argv);
+    driver::run = {};
+    preface::scan = {};
+    Outcome o;
     try {
         driver::run_setup();
         driver::run.maxrec = limit;
         driver::scan_records();
     } catch (const Exited& e) {
-        status = e.status;
+        o.status = e.status;
     }
-    if (chdir(here.c_str()) != 0) return -1;
-    return status;
+    for (const Fault& f : p.faults) EXPECT_TRUE(f.hit) << f.file << " call " << f.nth;
+    o.out = p.out;
+    o.err = p.err;
+    o.listing = p.file("preflist");
+    return o;
+}
+
+std::string report(const std::string& head_text, const std::string& text) {
+    return "\r\nrun-time error " + head_text + "\r\n- " + text + "\r\n";
 }
 
 } // namespace
 
 TEST(RecordLimit, EndsAfterTheLastPassWithoutAListingLine) {
-    ScratchDir dir;
-    std::string bytes;
-    for (int i = 0; i < 3; ++i) {
-        records::Record r = records::plain(0);
-        bytes.append(reinterpret_cast<const char*>(r.data()), r.size());
+    Outcome o = scan(records_from(1, 3), {}, 2);
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.err, "");
+    EXPECT_EQ(o.out, progress_to(2) + "   \r\n exited \"do 100\" loop.\r\n  \r\n" + stop_text + "\r\n");
+    EXPECT_EQ(o.listing, head + listing_lines(2));
+}
+
+// Faults of the data file: every chunk read of a record (4 of 1024 bytes) is
+// part of it, so a read failing or finding the end mid-record ends the scan
+// at that record, which gets no listing line.
+TEST(PlannedFaults, DataFileReads) {
+    struct Row {
+        const char* what;
+        Fault fault;
+        int status;
+        int listed;
+        const char* ending;  // the listing's last line, with the record number
+    };
+    const Row rows[] = {
+        {"read fails in record 1", {"x.dat", Fault::Call::read, 1}, 2, 0, " -- parity error at irec=%5d --"},
+        {"read fails in record 3", {"x.dat", Fault::Call::read, 11}, 2, 2, " -- parity error at irec=%5d --"},
+        {"read fails at the last record's end", {"x.dat", Fault::Call::read, 20}, 2, 4,
+         " -- parity error at irec=%5d --"},
+        {"read fails where the end would be", {"x.dat", Fault::Call::read, 21}, 2, 5,
+         " -- parity error at irec=%5d --"},
+        {"no bytes mid-record 2", {"x.dat", Fault::Call::read, 6, Fault::Action::zero}, 0, 1,
+         " -- eof at irec=%5d --"},
+        {"short read", {"x.dat", Fault::Call::read, 3, Fault::Action::short_count}, 0, 5, " -- eof at irec=%5d --"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        Outcome o = scan(records_from(1, 5), {r.fault});
+        EXPECT_EQ(o.status, r.status);
+        EXPECT_EQ(o.err, "");
+        const std::string ending = line5(r.ending, r.listed + 1);
+        EXPECT_EQ(o.listing, head + listing_lines(r.listed) + ending + "\r\n");
+        // The message's empty first record is written whole over an open
+        // progress line, or ends the echo's line.
+        const std::string console = (r.listed > 0 ? " " : "\r\n") + std::string("\r\n") + ending.substr(1) +
+                                    (r.status == 0 ? "\r\n\r\n" : "\r\n");
+        EXPECT_EQ(o.out, progress_to(r.listed) + console + stop_text + "\r\n");
     }
-    dir.write("x.dat", bytes);
-    FakeProcess p;
-    EXPECT_EQ(scan_with_limit(dir, 2), 0);
-    const std::string tail = "   \r\n exited \"do 100\" loop.\r\n  \r\nStop - Program terminated.\r\n\r\n";
-    ASSERT_GE(p.out.size(), tail.size());
-    EXPECT_EQ(p.out.substr(p.out.size() - tail.size()), tail);
-    EXPECT_EQ(dir.read("preflist"),
-              " new run ---------------------------------\r\n x.dat\r\n\r\n   Rec Typ Date  Time\r\n"
-              "     1  0 00000 000000\r\n     2  0 00000 000000\r\n");
+}
+
+// The listing goes out in 1024-byte writes: the head and 39 lines fill the
+// first, so 60 records make one full write, and the exit writes the rest.
+TEST(PlannedFaults, ListingWrites) {
+    const int records = 60;
+    const std::string whole = head + listing_lines(records) + " -- eof at irec=   61 --\r\n";
+    const std::string done = progress_to(records) + " \r\n-- eof at irec=   61 --\r\n\r\n" + stop_text + "\r\n";
+    struct Row {
+        const char* what;
+        Fault fault;
+        std::string report;      // empty: the run ends well
+        std::string listing;
+        std::string out;
+    };
+    // The record whose copy fills the buffer is the one whose write fails;
+    // its progress record is never written.
+    const std::string failed_at_40 = progress_to(39) + "\r\n";
+    const Row rows[] = {
+        {"disk full", {"preflist", Fault::Call::write, 1, Fault::Action::fail, Failure::disk_full},
+         report("F6422: WRITE(preflist)", "disk full"), "", failed_at_40},
+        {"access denied", {"preflist", Fault::Call::write, 1, Fault::Action::fail, Failure::access_denied},
+         report("F6421: WRITE(preflist)", "write access denied"), "", failed_at_40},
+        {"an I/O error", {"preflist", Fault::Call::write, 1, Fault::Action::fail, Failure::io_error},
+         report("F6423: WRITE(preflist)", "write failed"), "", failed_at_40},
+        {"disk full at exit", {"preflist", Fault::Call::write, 2, Fault::Action::fail, Failure::disk_full},
+         report("F6422: CLOSE(preflist)", "disk full"), whole.substr(0, 1024), done},
+        {"a write of nothing", {"preflist", Fault::Call::write, 1, Fault::Action::zero},
+         report("F6423: WRITE(preflist)", "write failed"), "", failed_at_40},
+        {"a short write", {"preflist", Fault::Call::write, 1, Fault::Action::short_count}, "", whole, done},
+        {"interrupted", {"preflist", Fault::Call::write, 1, Fault::Action::fail, Failure::interrupted}, "", whole,
+         done},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        Outcome o = scan(records_from(1, records), {r.fault});
+        EXPECT_EQ(o.status, r.report.empty() ? 0 : 1);
+        EXPECT_EQ(o.err, r.report);
+        EXPECT_EQ(o.listing, r.listing);
+        EXPECT_EQ(o.out, r.out);
+    }
+}
+
+// Standard output: the echo is write 1, record n's progress record write n + 1.
+TEST(PlannedFaults, ConsoleWrites) {
+    struct Row {
+        const char* what;
+        Fault fault;
+        std::string report;
+        std::string out;
+        std::string listing;
+    };
+    const Row rows[] = {
+        {"the echo", {testing_support::stdout_name, Fault::Call::write, 1, Fault::Action::fail, Failure::broken_pipe},
+         report("F6423: WRITE(CON)", "write failed"), "",
+         " new run ---------------------------------\r\n"},
+        {"record 2's progress", {testing_support::stdout_name, Fault::Call::write, 3, Fault::Action::fail,
+                                 Failure::io_error},
+         report("F6423: WRITE(CON)", "write failed"), progress_to(1) + "\r\n", head + listing_lines(2)},
+        {"a short write", {testing_support::stdout_name, Fault::Call::write, 2, Fault::Action::short_count}, "",
+         progress_to(3) + " \r\n-- eof at irec=    4 --\r\n\r\n" + stop_text + "\r\n",
+         head + listing_lines(3) + " -- eof at irec=    4 --\r\n"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        Outcome o = scan(records_from(1, 3), {r.fault});
+        EXPECT_EQ(o.status, r.report.empty() ? 0 : 1);
+        EXPECT_EQ(o.err, r.report);
+        EXPECT_EQ(o.out, r.out);
+        EXPECT_EQ(o.listing, r.listing);
+    }
 }

@@ -1,5 +1,7 @@
 #include "tests/e2e_support.h"
 
+#include "tests/e2e_child.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -8,15 +10,13 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace e2e {
-namespace {
 
-std::string read_all(int fd) {
+
+std::string child::read_all(int fd) {
     std::string s;
     char buf[65536];
     for (;;) {
@@ -32,7 +32,7 @@ std::string read_all(int fd) {
 }
 
 // In a forked child: the given standard streams, the folder, then the program.
-[[noreturn]] void exec_child(int in, int out, int err, const std::string& dir, std::vector<char*>& argv) {
+[[noreturn]] void child::exec(int in, int out, int err, const std::string& dir, std::vector<char*>& argv) {
     dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
@@ -41,7 +41,18 @@ std::string read_all(int fd) {
     _exit(127);
 }
 
-std::vector<char*> argv_for(const std::vector<std::string>& args, std::vector<std::string>& keep) {
+bool child::write_all(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (fd >= 0 && done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return done == bytes.size();
+}
+
+std::vector<char*> child::argv_for(const std::vector<std::string>& args, std::vector<std::string>& keep) {
     keep.clear();
     keep.push_back(program());
     keep.insert(keep.end(), args.begin(), args.end());
@@ -51,7 +62,7 @@ std::vector<char*> argv_for(const std::vector<std::string>& args, std::vector<st
     return argv;
 }
 
-void finish(pid_t pid, Result& r) {
+void child::wait(pid_t pid, Result& r) {
     int ws = 0;
     while (waitpid(pid, &ws, 0) < 0 && errno == EINTR) {
     }
@@ -59,13 +70,17 @@ void finish(pid_t pid, Result& r) {
     if (WIFSIGNALED(ws)) r.signal = WTERMSIG(ws);
 }
 
-std::string scratch_file(const char* tag) {
+std::string child::scratch_file(const char* tag) {
     const char* tmp = std::getenv("TMPDIR");
     std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/preflister-" + tag + "-XXXXXX";
     int fd = mkstemp(path.data());
     if (fd >= 0) ::close(fd);
     return path;
 }
+
+namespace {
+
+using namespace child;
 
 Result run_with(const std::string& dir, const std::vector<std::string>& args, const std::string* input) {
     std::vector<std::string> keep;
@@ -76,19 +91,18 @@ Result run_with(const std::string& dir, const std::vector<std::string>& args, co
         in_path = scratch_file("in");
         int fd = ::open(in_path.c_str(), O_WRONLY | O_TRUNC);
         if (fd >= 0) {
-            if (::write(fd, input->data(), input->size()) < 0) {
-            }
+            write_all(fd, *input);
             ::close(fd);
         }
     }
     pid_t pid = fork();
     if (pid == 0) {
         int in = ::open(input ? in_path.c_str() : "/dev/null", O_RDONLY);
-        exec_child(in, ::open(out_path.c_str(), O_WRONLY | O_TRUNC), ::open(err_path.c_str(), O_WRONLY | O_TRUNC),
+        exec(in, ::open(out_path.c_str(), O_WRONLY | O_TRUNC), ::open(err_path.c_str(), O_WRONLY | O_TRUNC),
                    dir, argv);
     }
     Result r;
-    finish(pid, r);
+    wait(pid, r);
     for (auto* p : {&out_path, &err_path}) {
         int fd = ::open(p->c_str(), O_RDONLY);
         (p == &out_path ? r.out : r.err) = read_all(fd);
@@ -114,51 +128,6 @@ Result run(const std::string& dir, const std::vector<std::string>& args, const s
     return run_with(dir, args, &input);
 }
 
-Result run_on_terminal(const std::string& dir, const std::vector<std::string>& args,
-                       const std::string& typed) {
-    std::vector<std::string> keep;
-    std::vector<char*> argv = argv_for(args, keep);
-    std::string err_path = scratch_file("err");
-    int master = -1;
-    struct termios raw;
-    std::memset(&raw, 0, sizeof raw);
-    cfmakeraw(&raw);
-    raw.c_lflag |= ICANON;  // lines are typed and sent with Enter
-    pid_t pid = forkpty(&master, nullptr, &raw, nullptr);
-    if (pid == 0) {
-        int err = ::open(err_path.c_str(), O_WRONLY | O_TRUNC);
-        dup2(err, 2);
-        if (chdir(dir.c_str()) != 0) _exit(126);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    Result r;
-    if (!typed.empty()) {
-        if (::write(master, typed.data(), typed.size()) < 0) {
-        }
-    }
-    // Read until the child closes its side of the terminal.
-    char buf[65536];
-    for (;;) {
-        struct pollfd pfd = {master, POLLIN, 0};
-        if (poll(&pfd, 1, 20000) <= 0) break;
-        ssize_t n = ::read(master, buf, sizeof buf);
-        if (n > 0) {
-            r.out.append(buf, static_cast<std::size_t>(n));
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        break;  // EIO once the child has gone
-    }
-    finish(pid, r);
-    ::close(master);
-    int fd = ::open(err_path.c_str(), O_RDONLY);
-    r.err = read_all(fd);
-    ::close(fd);
-    ::unlink(err_path.c_str());
-    return r;
-}
-
 namespace {
 
 void pause_briefly() { usleep(10000); }
@@ -168,7 +137,7 @@ constexpr int patience = 6000;
 
 } // namespace
 
-Session::Session(const std::string& dir, const std::vector<std::string>& args, Output output)
+Session::Session(const std::string& dir, const std::vector<std::string>& args, Output output, Input input)
     : output_pipe_(output != Output::file) {
     // Writing to a FIFO or pipe whose reader has gone must fail, not end the test.
     signal(SIGPIPE, SIG_IGN);
@@ -183,6 +152,11 @@ Session::Session(const std::string& dir, const std::vector<std::string>& args, O
     } else {
         out_path_ = scratch_file("out");
     }
+    int in_fds[2] = {-1, -1};
+    if (input == Input::pipe) {
+        if (pipe2(in_fds, O_CLOEXEC) != 0) return;
+        in_fd_ = in_fds[1];
+    }
     pid_ = fork();
     if (pid_ == 0) {
         // The program starts as a shell would start it: no signal blocked or ignored.
@@ -190,11 +164,15 @@ Session::Session(const std::string& dir, const std::vector<std::string>& args, O
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
         for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) signal(sig, SIG_DFL);
+        int in = input == Input::pipe ? in_fds[0] : ::open("/dev/null", O_RDONLY);
         int out = output_pipe_ ? pipe_fds[1] : ::open(out_path_.c_str(), O_WRONLY | O_TRUNC);
-        exec_child(::open("/dev/null", O_RDONLY), out, ::open(err_path_.c_str(), O_WRONLY | O_TRUNC), dir, argv);
+        exec(in, out, ::open(err_path_.c_str(), O_WRONLY | O_TRUNC), dir, argv);
     }
     if (output_pipe_) ::close(pipe_fds[1]);
+    if (input == Input::pipe) ::close(in_fds[0]);
 }
+
+bool Session::type(const std::string& text) { return write_all(in_fd_, text); }
 
 Session::~Session() {
     if (pid_ > 0 && !ended()) {
@@ -203,6 +181,7 @@ Session::~Session() {
     }
     close_feed();
     close_output();
+    if (in_fd_ >= 0) ::close(in_fd_);
     if (!out_path_.empty()) ::unlink(out_path_.c_str());
     ::unlink(err_path_.c_str());
 }
@@ -230,16 +209,7 @@ bool Session::open_feed(const std::string& fifo) {
     return false;
 }
 
-bool Session::feed(const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(feed_fd_, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
+bool Session::feed(const std::string& bytes) { return write_all(feed_fd_, bytes); }
 
 void Session::close_feed() {
     if (feed_fd_ >= 0) ::close(feed_fd_);

@@ -22,6 +22,7 @@ Result run(const std::string& dir, const std::vector<std::string>& args, const s
 
 // Runs it on a pseudo-terminal: standard input and output are a real terminal.
 // Typed text is written to the terminal; out holds what the terminal received.
+// In e2e_terminal.cpp, which needs the pseudo-terminal library.
 Result run_on_terminal(const std::string& dir, const std::vector<std::string>& args,
                        const std::string& typed = "");
 
@@ -34,7 +35,12 @@ public:
     // or a pipe whose reader is gone before the program starts.
     enum class Output { file, pipe, closed_pipe };
 
-    Session(const std::string& dir, const std::vector<std::string>& args, Output output = Output::file);
+    // Standard input: /dev/null, or a pipe that type() writes to and that
+    // stays open, so that the program waits for more.
+    enum class Input { none, pipe };
+
+    Session(const std::string& dir, const std::vector<std::string>& args, Output output = Output::file,
+            Input input = Input::none);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -44,6 +50,9 @@ public:
     bool open_feed(const std::string& fifo);
     bool feed(const std::string& bytes);
     void close_feed();
+
+    // Writes text to standard input, as a user types it.
+    bool type(const std::string& text);
 
     // Waits until standard output holds text; false when the program ended
     // without writing it (or has not after a minute, so a hung run fails
@@ -67,6 +76,7 @@ private:
     int wait_status_ = 0;
     bool reaped_ = false;
     int feed_fd_ = -1;
+    int in_fd_ = -1;   // writing end of the input pipe
     int out_fd_ = -1;  // reading end of the output pipe
     bool output_pipe_;
     std::string out_path_, err_path_;

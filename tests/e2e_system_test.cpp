@@ -34,78 +34,6 @@ bool windows_build() {
 
 
 
-std::string read_file(const std::string& path) {
-    std::string s;
-    int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0) return s;
-    char buf[4096];
-    ssize_t n;
-    while ((n = ::read(fd, buf, sizeof buf)) > 0) s.append(buf, static_cast<std::size_t>(n));
-    ::close(fd);
-    return s;
-}
-
-// Runs the program with input on a pipe that stays open, so that it waits for
-// more; once standard output (a file, as in the other cases) holds `until`,
-// sends sig and collects the end. *seen tells whether `until` was shown (a
-// minute's patience, so that a hung run fails the test instead of hanging it).
-e2e::Result interrupt_when(const std::string& dir, const std::string& input, const std::string& until, int sig,
-                           bool* seen) {
-    signal(SIGPIPE, SIG_IGN);
-    std::string program = e2e::program();
-    char* argv[] = {program.data(), nullptr};
-    const std::string out_path = dir + "/stdout.out", err_path = dir + "/stderr.out";
-    e2e::Result r;
-    *seen = false;
-    int in[2];
-    if (pipe(in) != 0) return r;
-    pid_t pid = fork();
-    if (pid == 0) {
-        // Started as a shell starts it: no signal blocked or ignored.
-        sigset_t none;
-        sigemptyset(&none);
-        sigprocmask(SIG_SETMASK, &none, nullptr);
-        signal(SIGINT, SIG_DFL);
-        signal(SIGPIPE, SIG_DFL);
-        int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(in[0], 0);
-        dup2(out, 1);
-        dup2(err, 2);
-        for (int fd : {in[0], in[1], out, err}) ::close(fd);
-        if (chdir(dir.c_str()) != 0) _exit(126);
-        execv(argv[0], argv);
-        _exit(127);
-    }
-    ::close(in[0]);
-    if (::write(in[1], input.data(), input.size()) < 0) {
-    }
-    int ws = 0;
-    bool gone = false;
-    for (int step = 0; step < 6000 && !gone; ++step) {
-        // Whether it had ended is asked first, so output written before the end is still seen.
-        gone = waitpid(pid, &ws, WNOHANG) == pid;
-        if (read_file(out_path).find(until) != std::string::npos) {
-            *seen = true;
-            break;
-        }
-        usleep(10000);
-    }
-    if (!gone) {
-        kill(pid, *seen ? sig : SIGKILL);
-        while (waitpid(pid, &ws, 0) < 0 && errno == EINTR) {
-        }
-    }
-    ::close(in[1]);
-    if (WIFEXITED(ws)) r.status = WEXITSTATUS(ws);
-    if (WIFSIGNALED(ws)) r.signal = WTERMSIG(ws);
-    r.out = read_file(out_path);
-    r.err = read_file(err_path);
-    ::unlink(out_path.c_str());
-    ::unlink(err_path.c_str());
-    return r;
-}
-
 } // namespace
 
 // Quoted words keep their blanks: the data file's name is the whole word.
@@ -127,8 +55,11 @@ TEST(System, NameWithBlanksIsOneWord) {
 TEST(System, InterruptWritesTheWholeListingRecords) {
     ScratchDir dir;
     dir.write("x.dat", "");
-    bool seen = false;
-    e2e::Result r = interrupt_when(dir.path(), "x.dat\n", question, SIGINT, &seen);
+    e2e::Session run(dir.path(), {}, e2e::Session::Output::file, e2e::Session::Input::pipe);
+    ASSERT_TRUE(run.type("x.dat\n"));
+    const bool seen = run.wait_for_output(question);
+    run.send(seen ? SIGINT : SIGKILL);
+    e2e::Result r = run.finish();
     ASSERT_TRUE(seen) << visible(r.out);
     if (windows_build())
         // STATUS_CONTROL_C_EXIT (0xC000013A), of which a POSIX parent sees the low byte.

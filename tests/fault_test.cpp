@@ -14,58 +14,13 @@
 
 #include "tests/e2e_support.h"
 #include "tests/test_support.h"
+#include "tests/plain_run.h"
 #include "tools/records.h"
 
 // The run's fixed texts and the comparisons.
 using namespace e2e;
+using namespace plain_run;
 using testing_support::ScratchDir;
-
-namespace {
-
-const std::string head = banner + " x.dat\r\n" + "\r\n   Rec Typ Date  Time\r\n";
-
-// Record n of a test file: a type without a preface, so each listing line is
-// its number and type; the types vary so that a line out of place shows.
-const int types[] = {0, 1, 4, 5, 6, 7, 14};
-int type_of(int n) { return types[(n - 1) % 7]; }
-
-std::string record(int n) {
-    records::Record r = records::plain(type_of(n));
-    return std::string(reinterpret_cast<const char*>(r.data()), r.size());
-}
-
-std::string records_from(int first, int last) {
-    std::string s;
-    for (int n = first; n <= last; ++n) s += record(n);
-    return s;
-}
-
-std::string listing_lines(int last) {
-    std::string s;
-    char b[64];
-    for (int n = 1; n <= last; ++n) {
-        std::snprintf(b, sizeof b, "%6d%3d 00000 000000\r\n", n, type_of(n));
-        s += b;
-    }
-    return s;
-}
-
-// The console from the echo to record last's progress record, still open.
-std::string progress_to(int last) {
-    std::string s = "x.dat\r\n";
-    char b[128];
-    for (int n = 1; n <= last; ++n) {
-        // The first record's blank is its carriage control; later ones are written whole.
-        std::snprintf(b, sizeof b, "%s Decoding preface:       rec #%8d type%3d  00000 000000\r", n == 1 ? "" : " ",
-                      n, type_of(n));
-        s += b;
-    }
-    return s;
-}
-
-
-
-} // namespace
 
 // The listing's buffer is written when it fills and at exit: a small run fails
 // when the exit closes the listing, a longer one at the write that fills it.

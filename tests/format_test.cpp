@@ -3,13 +3,13 @@
 
 #include <climits>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "fmtio/format.h"
 #include "fmtio/render.h"
 #include "fmtio/statements.h"
-#include "fmtio/termination.h"
 
 using namespace fmtio;
 
@@ -24,14 +24,11 @@ struct Failed {
     Stmt s{};
     std::string name;
 };
-struct Terminated {
-    Error e;
-};
 
 void throwing_hook(Error e, Stmt s, const char* name) { throw Failed{e, s, name ? name : ""}; }
 
 class HookEnv : public ::testing::Environment {
-    void SetUp() override { set_fail_hook(throwing_hook); }
+    void SetUp() override { set_termination(throwing_hook); }
 };
 const auto* env = ::testing::AddGlobalTestEnvironment(new HookEnv);
 
@@ -68,6 +65,15 @@ Failed failure(Body body)
 const std::string s78(78, 'a'), s79(79, 'a'), s80 = s79 + "b", s200(200, 'c');
 Item i16(int v) { return item16(static_cast<std::int16_t>(v)); }
 
+// Items 1, 2, ..., k.
+std::vector<Item> n(int k)
+{
+    std::vector<Item> v;
+    for (int i = 1; i <= k; ++i)
+        v.push_back(item(i));
+    return v;
+}
+
 std::string nested(std::size_t depth)
 {
     return "(" + std::string(depth, '(') + "i1" + std::string(depth, ')') + ")";
@@ -75,20 +81,17 @@ std::string nested(std::size_t depth)
 
 } // namespace
 
-// The fail path reaches the units' termination once the hook returns.
-void fmtio::report_and_exit(Error e, Stmt, const char*) { throw Terminated{e}; }
-
-TEST(Fail, HookThenTermination)
+// The installed termination ends the run; one that returns must not let the
+// failing statement go on.
+TEST(Fail, InstalledTerminationEndsTheRun)
 {
-    static int seen = 0;
-    set_fail_hook([](Error e, Stmt, const char*) { seen = static_cast<int>(e); });
-    try {
-        fail(Error::not_found, Stmt::open, "x.dat");
-    } catch (const Terminated& t) {
-        EXPECT_EQ(t.e, Error::not_found);
-    }
-    set_fail_hook(throwing_hook);
-    EXPECT_EQ(seen, 6416);
+    EXPECT_EQ(failure([] { fail(Error::not_found, Stmt::open, "x.dat"); }).e, Error::not_found);
+    Termination before = set_termination([](Error, Stmt, const char*) {});
+    EXPECT_EQ(before, &throwing_hook);
+    EXPECT_DEATH(fail(Error::not_found, Stmt::open, "x.dat"), "");
+    set_termination(nullptr);
+    EXPECT_DEATH(fail(Error::int_char, Stmt::read, "internal"), "");
+    set_termination(before);
 }
 
 TEST(Compile, Errors)
@@ -256,6 +259,48 @@ TEST(Render, ScanAndRecords)
         {"('it''s')", {}, "it's|"},               {"(\"say \"\"hi\"\"\")", {}, "say \"hi\"|"},
         {"('a\"b',\"c'd\")", {}, "a\"bc'd|"},      {"('',i1)", {item(4)}, "4|"},
     });
+}
+
+// rXw is r descriptors Xw in a row: when the items run out with uses left,
+// the final scan stops there, before anything after it.
+TEST(Render, RepeatsLeftWhenItemsRunOut)
+{
+    check({
+        {"(3i4,' end')", {item(1)}, "   1|"},        {"(3i4,' end')", {n(3)}, "   1   2   3 end|"},
+        {"(2i1,\\)", {item(1)}, "1|"},               {"(2i1,\\)", {n(2)}, "12>"},
+        {"(3i1,/,'x')", {item(1)}, "1|"},             {"(3i1,/,'x')", {n(3)}, "123|x|"},
+        {"(2i1,3x,'a')", {item(1)}, "1|"},            {"(2i1,3x,'a')", {n(2)}, "12   a|"},
+        {"(2(2i1),'x')", {item(1)}, "1|"},            {"(2(2i1),'x')", {n(2)}, "12|"},
+        {"(2(2i1),'x')", {n(4)}, "1234x|"},           {"(3z2,'x')", {n(2)}, " 1 2|"},
+        {"(2a,'x')", {item("s")}, "s|"},              {"(2i1)", {n(3)}, "12|3|"},
+    });
+}
+
+// The same, over every edit kind and many item counts: rXw and Xw written r
+// times give the same records, whatever follows them.
+TEST(Render, RepeatCountIsThatManyDescriptors)
+{
+    std::mt19937 rng(20261209);
+    const char* kinds[] = {"i3", "z2", "z4.3", "a", "a2"};
+    const char* tails[] = {"", ",'t'", ",2x,'t'", ",/", ",\\", ",/,'t'"};
+    for (int round = 0; round < 400; ++round) {
+        const std::string kind = kinds[rng() % 5];
+        const std::string tail = tails[rng() % 6];
+        const int r = 1 + static_cast<int>(rng() % 5);
+        const std::size_t count = rng() % (2 * r + 2);
+        std::string repeated = "(" + std::to_string(r) + kind + tail + ")";
+        std::string spelled = "(" + kind;
+        for (int k = 1; k < r; ++k)
+            spelled += "," + kind;
+        spelled += tail + ")";
+        std::vector<Item> items;
+        std::vector<std::string> texts(count);
+        for (std::size_t k = 0; k < count; ++k) {
+            texts[k] = std::string(1 + rng() % 3, static_cast<char>('a' + k % 26));
+            items.push_back(kind[0] == 'a' ? item(texts[k]) : item(static_cast<std::int32_t>(rng() % 3000) - 1000));
+        }
+        EXPECT_EQ(run(repeated.c_str(), items), run(spelled.c_str(), items)) << repeated << " with " << count;
+    }
 }
 
 TEST(Render, Failures)

@@ -21,8 +21,9 @@ bool interrupt_armed = false;
 // Writes the bytes, then lets an interrupt arrive as the call returns: the
 // moment a signal that came during a write is delivered. Only the first
 // write to a file is interrupted, not the console's.
-fmtio::platform::Failure write_then_interrupt(fmtio::platform::Handle h, const void* buf, std::size_t n) {
-    fmtio::platform::Failure f = fmtio::platform::native_calls().write(h, buf, n);
+fmtio::platform::Failure write_then_interrupt(fmtio::platform::Handle h, const void* buf, std::size_t n,
+                                              std::size_t* put) {
+    fmtio::platform::Failure f = fmtio::platform::native_calls().write(h, buf, n, put);
     if (interrupt_armed && h != STDOUT_FILENO && h != STDERR_FILENO) {
         interrupt_armed = false;
         raise(SIGINT);

@@ -10,6 +10,7 @@
 #include "fmtio/platform.h"
 #include "fmtio/statements.h"
 #include "fmtio/units.h"
+#include "tests/fake_process.h"
 #include "tests/test_support.h"
 
 using namespace fmtio;
@@ -30,7 +31,7 @@ void set_words(std::vector<std::string> words) {
 }
 
 void console(const std::string& text, bool keep_open = false) {
-    output_sink(default_unit).record(text.data(), text.size(), keep_open);
+    output_connection(default_unit).record(text.data(), text.size(), keep_open);
 }
 
 OpenSpec listing_spec(const std::string& path) {
@@ -281,19 +282,20 @@ TEST(Open, Failures) {
     std::string folder = dir.path();
     struct Row {
         const char* what;
+        int unit;
         OpenSpec spec;
         int error;
         std::string name;
     };
     const std::vector<Row> rows = {
-        {"missing data file", data_spec(missing.c_str()), 6416, missing},
-        {"missing folder", data_spec(no_dir.c_str()), 6416, no_dir},
-        {"data file is a folder", data_spec(folder.c_str()), 6414, folder},
-        {"listing is a folder", listing_spec(folder), 6414, folder},
-        {"listing in a missing folder", listing_spec(no_dir), 6416, no_dir},
+        {"missing data file", 1, data_spec(missing.c_str()), 6416, missing},
+        {"data file in a missing folder", 1, data_spec(no_dir.c_str()), 6416, no_dir},
+        {"data file is a folder", 1, data_spec(folder.c_str()), 6414, folder},
+        {"listing is a folder", 20, listing_spec(folder), 6414, folder},
+        {"listing in a missing folder", 20, listing_spec(no_dir), 6416, no_dir},
     };
     for (const Row& r : rows) {
-        Fatal f = open_failure(r.error == 0 ? 1 : 20, r.spec);
+        Fatal f = open_failure(r.unit, r.spec);
         EXPECT_EQ(static_cast<int>(f.error), r.error) << r.what;
         EXPECT_EQ(f.stmt, Stmt::open) << r.what;
         EXPECT_EQ(f.name, r.name) << r.what;
@@ -332,7 +334,7 @@ TEST(Open, NameIsTrimmedAndSpecifiersIgnoreCase) {
     s.file = padded.c_str();
     s.access = "APPEND  ";
     open_unit(20, s);
-    output_sink(20).record("abc", 3, false);
+    output_connection(20).record("abc", 3, false);
     close_units();
     EXPECT_EQ(dir.read("preflist"), "abc\r\n");
 }
@@ -341,9 +343,23 @@ TEST(Open, UnknownSpecifierValueEndsTheRun) {
     FakeProcess p;
     ScratchDir dir;
     std::string name = dir.file("x");
-    OpenSpec s = listing_spec(name);
-    s.access = "direct";
-    EXPECT_THROW(open_unit(20, s), Fatal);
+    struct Row {
+        const char* OpenSpec::*field;
+        const char* value;
+    };
+    const Row rows[] = {
+        {&OpenSpec::access, "direct"}, {&OpenSpec::status, "new"}, {&OpenSpec::form, "unformatted"},
+        {&OpenSpec::mode, "write"},    {&OpenSpec::access, "app"},
+    };
+    for (const Row& r : rows) {
+        OpenSpec s = listing_spec(name);
+        s.*r.field = r.value;
+        Fatal f = open_failure(20, s);
+        EXPECT_EQ(static_cast<int>(f.error), 6419) << r.value;
+        EXPECT_EQ(f.stmt, Stmt::open) << r.value;
+        EXPECT_EQ(f.name, name) << r.value;
+    }
+    EXPECT_FALSE(dir.exists("x"));
 }
 
 TEST(TextFile, AppendKeepsWhatTheFileHeld) {
@@ -365,7 +381,7 @@ TEST(TextFile, AppendKeepsWhatTheFileHeld) {
         if (!r.before.empty()) dir.write("preflist", r.before);
         std::string path = dir.file("preflist");
         open_unit(20, listing_spec(path));
-        for (const auto& rec : r.records) output_sink(20).record(rec.first.data(), rec.first.size(), rec.second);
+        for (const auto& rec : r.records) output_connection(20).record(rec.first.data(), rec.first.size(), rec.second);
         close_units();
         EXPECT_EQ(dir.read("preflist"), r.after);
     }
@@ -377,9 +393,9 @@ TEST(TextFile, BufferIsWrittenOnlyWhenFullOrAtClose) {
     std::string path = dir.file("preflist");
     open_unit(20, listing_spec(path));
     std::string rec(98, 'r');  // 100 bytes with its line end
-    for (int i = 0; i < 10; ++i) output_sink(20).record(rec.data(), rec.size(), false);
+    for (int i = 0; i < 10; ++i) output_connection(20).record(rec.data(), rec.size(), false);
     EXPECT_EQ(dir.read("preflist").size(), 0u);
-    output_sink(20).record(rec.data(), rec.size(), false);
+    output_connection(20).record(rec.data(), rec.size(), false);
     EXPECT_EQ(dir.read("preflist").size(), 1024u);
     close_units();
     EXPECT_EQ(dir.read("preflist").size(), 1100u);
@@ -392,15 +408,14 @@ TEST(TextFile, FullDiskAtCloseIsReported) {
     const std::string full = "/dev/full";
     OpenSpec s = listing_spec(full);
     open_unit(20, s);
-    output_sink(20).record("abc", 3, false);
+    output_connection(20).record("abc", 3, false);
     try {
         exit_run(0);
         FAIL();
     } catch (const Exited& e) {
         EXPECT_EQ(e.status, 1);
     }
-    EXPECT_EQ(p.err, "\r\nrun-time error F6422: CLOSE(/dev/full)\r\n- " +
-                         std::string(error_text(Error::disk_full)) + "\r\n");
+    EXPECT_EQ(p.err, "\r\nrun-time error F6422: CLOSE(/dev/full)\r\n- disk full\r\n");
 }
 
 TEST(BlankName, CommandLineWordOrPrompt) {

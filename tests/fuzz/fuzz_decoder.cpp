@@ -16,19 +16,11 @@
 #include "fmtio/units.h"
 #include "preface/decoder.h"
 #include "preface/scan_state.h"
-#include "tests/fuzz/memory_platform.h"
+#include "tests/fake_process.h"
 
 namespace {
 
 using preface::scan;
-
-struct Failed {
-    fmtio::Error error;
-    fmtio::Stmt stmt;
-    std::string name;
-};
-
-void throw_failed(fmtio::Error e, fmtio::Stmt s, const char* name) { throw Failed{e, s, name}; }
 
 [[noreturn]] void finding(const char* what, int detail = 0) {
     std::fprintf(stderr, "fuzz_decoder: %s (%d)\n", what, detail);
@@ -61,12 +53,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::uint8_t rec[preface::record_size] = {};
     std::memcpy(rec, data, size < sizeof rec ? size : sizeof rec);
 
-    fuzz::MemoryProcess proc(nullptr, 0);
+    testing_support::FakeProcess proc;
+    proc.memory_only = true;
     fmtio::OpenSpec listing;
     listing.file = "preflist";
     listing.access = "append";
     fmtio::open_unit(preface::listing_unit, listing);
-    fmtio::set_fail_hook(throw_failed);
 
     scan = {};
     const int before = 0x5A5;  // an identifier from an earlier record
@@ -79,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool ended = false;
     try {
         preface::decode_preface();
-    } catch (const Failed& f) {
+    } catch (const testing_support::Fatal& f) {
         // Only a BCD header reads digits back as decimal.
         bool bcd23 = (code == 2 || code == 3) && rec[1] == 60 && rec[2] == 255;
         bool bcd15 = code == 15 && rec[3] == 204 && rec[4] == 204 && rec[9] == 255;
@@ -89,10 +81,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             finding("6101 without a bad BCD digit");
         ended = true;
     }
-    fmtio::set_fail_hook(nullptr);
     fmtio::reset_units();  // writes the listing's buffer out
 
-    const std::string& out = proc.listing;
+    const std::string out = proc.file("preflist");
     std::size_t lines = 0;
     for (std::size_t at = out.find("\r\n"); at != std::string::npos; at = out.find("\r\n", at + 2)) ++lines;
     if (lines > 1) finding("more than one decoder line", static_cast<int>(lines));

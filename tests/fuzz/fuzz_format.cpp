@@ -18,7 +18,6 @@
 #include "fmtio/items.h"
 #include "fmtio/render.h"
 #include "fmtio/statements.h"
-#include "fmtio/termination.h"
 
 namespace {
 
@@ -112,12 +111,9 @@ struct Reader {
 
 } // namespace
 
-// The engine alone, without units: the hook above always throws first.
-void fmtio::report_and_exit(Error e, Stmt, const char*) { finding("termination past the hook", static_cast<int>(e)); }
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
-    fmtio::set_fail_hook(throw_failed);
+    fmtio::set_termination(throw_failed);
 
     const std::size_t var_len = data[0];
     const std::size_t fmt_len = data[1] < size - 2 ? data[1] : size - 2;
@@ -225,6 +221,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         expect_read_error(e);
     }
 
-    fmtio::set_fail_hook(nullptr);
+    fmtio::set_termination(nullptr);
     return 0;
 }

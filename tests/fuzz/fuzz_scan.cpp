@@ -4,9 +4,9 @@
 //
 // Input: the data file. An input that ends in a 4-byte piece (length 4 more
 // than a multiple of 4096) takes that piece as a fault plan instead of data:
-// byte 0 mod 4 picks none, a failing data read at the offset in bytes 1-2, a
-// full disk at the listing's nth buffer write, or a closed pipe at standard
-// output's nth write (n from byte 1).
+// byte 0 mod 4 picks none, the data file's nth 1024-byte read failing (n from
+// bytes 1-2), a full disk at the listing's nth buffer write, or a closed pipe
+// at standard output's nth write (n from byte 1).
 //
 // Checked after every run: the exit status and standard error fit what
 // happened, the listing holds whole lines in the order the loop writes them,
@@ -24,7 +24,7 @@
 #include "driver/setup.h"
 #include "fmtio/platform.h"
 #include "preface/scan_state.h"
-#include "tests/fuzz/memory_platform.h"
+#include "tests/fake_process.h"
 
 namespace {
 
@@ -118,20 +118,22 @@ std::vector<std::string> report_heads(const std::string& err) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::FaultPlan plan;
+    using testing_support::Fault;
+    using fmtio::platform::Failure;
+    std::vector<Fault> plan;
     std::size_t data_size = size;
-    int fault = 0;
     if (size % rec_size == 4) {
         const std::uint8_t* t = data + size - 4;
         data_size = size - 4;
-        fault = t[0] % 4;
-        if (fault == 1) {
-            plan.data_read_fails = true;
-            plan.data_read_fails_at = static_cast<std::size_t>(t[1] << 8 | t[2]);
-        } else if (fault == 2) {
-            plan.listing_write_fails = 1 + t[1] % 4;
-        } else if (fault == 3) {
-            plan.console_write_fails = 1 + t[1];
+        switch (t[0] % 4) {
+        case 1: plan.push_back({"x.dat", Fault::Call::read, 1 + (t[1] << 8 | t[2]) % 64}); break;
+        case 2:
+            plan.push_back({"preflist", Fault::Call::write, 1 + t[1] % 4, Fault::Action::fail, Failure::disk_full});
+            break;
+        case 3:
+            plan.push_back({testing_support::stdout_name, Fault::Call::write, 1 + t[1], Fault::Action::fail,
+                            Failure::broken_pipe});
+            break;
         }
     }
     const int records = static_cast<int>(data_size / rec_size);
@@ -142,34 +144,46 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     driver::run = {};
     preface::scan = {};
 
-    fuzz::MemoryProcess proc(data, data_size, plan);
+    testing_support::FakeProcess proc;
+    proc.memory_only = true;
+    proc.let_failures_terminate();
+    proc.add_file("x.dat", std::string(reinterpret_cast<const char*>(data), data_size));
+    proc.faults = plan;
     int status = -1;
     try {
         driver::run_setup();
         driver::scan_records();
-    } catch (const fuzz::Exited& e) {
+    } catch (const testing_support::Exited& e) {
         status = e.status;
     }
     if (status < 0) finding("the run ended without an exit");
+    auto faulted = [&](const std::string& file) {
+        return !proc.faults.empty() && proc.faults[0].hit && proc.faults[0].file == file;
+    };
+    const bool data_faulted = faulted("x.dat");
+    const bool listing_faulted = faulted("preflist");
+    const bool console_faulted = faulted(testing_support::stdout_name);
+    const std::string listing = proc.file("preflist");
 
     std::string stop = "Stop - Program terminated.\r\n\r\n";
     if (status == 0 || status == 2) {
         if (!proc.err.empty()) finding("a report on a run that did not fail", status);
         // The line end that the exit writes last may fail unreported: the
         // process is ending and has no one left to tell.
-        const bool last_write = proc.console_writes == plan.console_write_fails;
-        if (proc.listing_faulted || (proc.console_faulted && !last_write))
+        const bool last_write =
+            console_faulted && proc.calls_of(testing_support::stdout_name, Fault::Call::write) == plan[0].nth;
+        if (listing_faulted || (console_faulted && !last_write))
             finding("a failing write went unreported", status);
-        if (proc.console_faulted) stop.resize(stop.size() - 2);
-        Listing l = walk(proc.listing);
+        if (console_faulted) stop.resize(stop.size() - 2);
+        Listing l = walk(listing);
         if (status == 0) {
-            if (proc.data_faulted) finding("a failing read ended as the end of the file");
+            if (data_faulted) finding("a failing read ended as the end of the file");
             if (l.listed != records) finding("records listed", l.listed);
             if (l.ending != fmt(" -- eof at irec=%5d --", records + 1)) finding("eof line");
             if (!ends(proc.out, fmt("-- eof at irec=%5d --\r\n\r\n", records + 1) + stop)) finding("eof console");
         } else {
-            if (!proc.data_faulted) finding("parity ending without a failing read");
-            if (l.listed != static_cast<int>(plan.data_read_fails_at / rec_size)) finding("parity irec", l.listed);
+            if (!data_faulted) finding("parity ending without a failing read");
+            if (l.listed != (plan[0].nth - 1) / 4) finding("parity irec", l.listed);
             if (l.ending != fmt(" -- parity error at irec=%5d --", l.listed + 1)) finding("parity line");
             if (!ends(proc.out, fmt("-- parity error at irec=%5d --\r\n", l.listed + 1) + stop))
                 finding("parity console");
@@ -186,22 +200,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (heads.size() > 2 || (heads.size() == 2 && (heads[1] != close_full || heads[0] == close_full)))
         finding("reports", static_cast<int>(heads.size()));
     const std::string& head = heads[0];
-    if (heads.size() == 2 && !proc.listing_faulted) finding("full disk reported without one");
+    if (heads.size() == 2 && !listing_faulted) finding("full disk reported without one");
     if (head == "run-time error F6101: READ(internal)") {
-        if (proc.listing_faulted && heads.size() != 2) finding("listing fault not reported");
-        if (!proc.listing_faulted) {
-            Listing l = walk(proc.listing);
+        if (listing_faulted && heads.size() != 2) finding("listing fault not reported");
+        if (!listing_faulted) {
+            Listing l = walk(listing);
             if (!l.ending.empty()) finding("ending line after a failed record");
             if (l.listed != preface::scan.irec - 1) finding("records listed before the bad digit", l.listed);
         }
     } else if (head == close_full || head == "run-time error F6422: WRITE(preflist)") {
-        if (!proc.listing_faulted) finding("full disk reported without one");
+        if (!listing_faulted) finding("full disk reported without one");
     } else if (head == "run-time error F6423: WRITE(CON)") {
-        if (!proc.console_faulted) finding("closed pipe reported without one");
+        if (!console_faulted) finding("closed pipe reported without one");
         // Everything written to the listing before the failure is kept.
         const std::string banner = " new run ---------------------------------\r\n";
-        if (proc.listing != banner) {
-            Listing l = walk(proc.listing);
+        if (listing != banner) {
+            Listing l = walk(listing);
             if (l.listed > records) finding("more records listed than read", l.listed);
         }
     } else {

@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
         {"three", three},
         {"two_partial", two + std::string(100, '\7')},
         {"bad_bcd", bytes(records::plain(1)) + bytes(bad_bcd)},
-        {"read_fails", three + std::string("\1\x14\0\0", 4)},       // at byte 5120, in record 2
+        {"read_fails", three + std::string("\1\0\5\0", 4)},         // the 6th read, in record 2
         {"disk_full", two + std::string("\2\0\0\0", 4)},
         {"bad_bcd_disk_full", bytes(bad_bcd) + std::string("\2\0\0\0", 4)},  // two reports
         {"pipe_closed", three + std::string("\3\3\0\0", 4)},

@@ -1,0 +1,66 @@
+// A file connection's records: each into the buffer with its CR LF, and the
+// buffer to the file when it fills and at close.
+#include <cstring>
+
+#include "fmtio/connection.h"
+#include "fmtio/failure_errors.h"
+#include "fmtio/interrupts.h"
+#include "fmtio/system_io.h"
+
+namespace fmtio {
+
+using platform::Access;
+using platform::Failure;
+
+void Connection::record(const char* data, std::size_t len, bool keep_open) {
+    if (action == Access::read) fail(Error::write_denied, Stmt::write, name.c_str());
+    // An interrupt while the record is copied waits for it to be whole.
+    hold_interrupts();
+    auto put = [this](const char* p, std::size_t n) {
+        while (n > 0) {
+            if (fill == sizeof buf) {
+                Failure why;
+                if (!flush(&why)) {
+                    release_interrupts();
+                    fail(write_error(why), Stmt::write, name.c_str());
+                }
+            }
+            std::size_t m = n < sizeof buf - fill ? n : sizeof buf - fill;
+            std::memcpy(buf + fill, p, m);
+            fill += m;
+            p += m;
+            n -= m;
+        }
+    };
+    put(data, len);
+    if (kind == ConnKind::text && !keep_open) put("\r\n", 2);
+    whole = fill;
+    release_interrupts();
+    end_if_interrupted();
+}
+
+bool Connection::flush(Failure* why) {
+    if (fill == 0) return true;
+    Failure f = write_all(handle, buf, fill);
+    // The bytes are gone either way: a failed buffer is not written twice.
+    fill = 0;
+    whole = 0;
+    *why = f;
+    return f == Failure::none;
+}
+
+void Connection::close(bool report) {
+    // An interrupt now would find the buffer half written or the unit gone:
+    // it waits until the unit is closed.
+    hold_interrupts();
+    Failure why = Failure::none;
+    bool ok = kind != ConnKind::text || flush(&why);
+    platform::calls().close(handle);
+    handle = platform::no_handle;
+    used = false;
+    release_interrupts();
+    if (!ok && report) fail(write_error(why), Stmt::close, name.c_str());
+    end_if_interrupted();
+}
+
+} // namespace fmtio

@@ -1,0 +1,11 @@
+// The error numbers that a platform failure gives, by the statement it failed in.
+#pragma once
+#include "fmtio/errors.h"
+#include "fmtio/platform.h"
+
+namespace fmtio {
+
+Error open_error(platform::Failure f);
+Error write_error(platform::Failure f);
+
+} // namespace fmtio

@@ -1,0 +1,42 @@
+#include "fmtio/interrupts.h"
+
+#include <csignal>
+
+#include "fmtio/platform.h"
+
+namespace fmtio {
+namespace {
+
+volatile std::sig_atomic_t held = 0;
+volatile std::sig_atomic_t waiting_signal = 0;
+
+void (*save_records)() = nullptr;
+
+void interrupted(int sig) {
+    if (held) {
+        waiting_signal = sig;
+        return;
+    }
+    save_records();
+    platform::end_by_signal(sig);
+}
+
+} // namespace
+
+void catch_interrupts(void (*save)()) {
+    save_records = save;
+    platform::on_interrupt(interrupted);
+}
+
+void hold_interrupts() { held = 1; }
+
+void release_interrupts() { held = 0; }
+
+void end_if_interrupted() {
+    if (int sig = waiting_signal) {
+        save_records();
+        platform::end_by_signal(sig);
+    }
+}
+
+} // namespace fmtio

@@ -1,0 +1,24 @@
+// Starting the program under test in a child process, for the end-to-end helpers.
+#pragma once
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+#include "tests/e2e_support.h"
+
+namespace e2e::child {
+
+// Everything the descriptor holds, read to its end.
+std::string read_all(int fd);
+// Writes all the bytes; false when the descriptor takes no more.
+bool write_all(int fd, const std::string& bytes);
+// In a forked child: the given standard streams, the folder, then the program.
+[[noreturn]] void exec(int in, int out, int err, const std::string& dir, std::vector<char*>& argv);
+// The program's path and the arguments as an argv; keep holds the strings.
+std::vector<char*> argv_for(const std::vector<std::string>& args, std::vector<std::string>& keep);
+// Waits for the child and puts its exit status or signal into r.
+void wait(pid_t pid, Result& r);
+// A new empty file under the temporary folder.
+std::string scratch_file(const char* tag);
+
+} // namespace e2e::child

@@ -1,0 +1,213 @@
+#include "tests/fake_process.h"
+
+#include <cstring>
+
+#include "fmtio/units.h"
+
+namespace testing_support {
+namespace {
+
+using fmtio::platform::Access;
+using fmtio::platform::Calls;
+using fmtio::platform::Failure;
+using fmtio::platform::FileId;
+using fmtio::platform::Handle;
+using fmtio::platform::native_calls;
+using fmtio::platform::Std;
+
+FakeProcess* current = nullptr;
+constexpr Handle fake_in = 1000000, fake_out = 1000001, fake_err = 1000002;
+
+const std::string* stream_name(Handle h) {
+    if (h == fake_in) return &stdin_name;
+    if (h == fake_out) return &stdout_name;
+    if (h == fake_err) return &stderr_name;
+    auto it = current->open.find(h);
+    return it == current->open.end() ? nullptr : &it->second.name;
+}
+
+// The fault planned for this call, if any: counts the call either way.
+Fault* planned(Handle h, Fault::Call call) {
+    const std::string* name = stream_name(h);
+    if (!name) return nullptr;
+    int n = ++current->counts[{*name, static_cast<int>(call)}];
+    for (Fault& f : current->faults)
+        if (!f.hit && f.call == call && f.nth == n && f.file == *name) {
+            f.hit = true;
+            return &f;
+        }
+    return nullptr;
+}
+
+std::size_t shortened(std::size_t n) { return n / 2 > 0 ? n / 2 : n; }
+
+Handle std_handle(Std which) {
+    switch (which) {
+    case Std::input: return fake_in;
+    case Std::output: return fake_out;
+    case Std::error: return fake_err;
+    }
+    return fmtio::platform::no_handle;
+}
+
+bool is_char_device(Handle h) {
+    if (h == fake_in || h == fake_out) return current->interactive;
+    if (h == fake_err || current->open.count(h)) return false;
+    return native_calls().is_char_device(h);
+}
+
+bool exists(const char* name) {
+    if (current->files.count(name)) return true;
+    return !current->memory_only && native_calls().exists(name);
+}
+
+Failure open(const char* name, Access access, bool create_exclusive, Handle* out) {
+    FakeProcess& p = *current;
+    auto it = p.files.find(name);
+    if (it == p.files.end() && p.memory_only) {
+        if (!create_exclusive) return Failure::not_found;
+        it = p.files.emplace(name, FakeProcess::MemFile{"", p.files.size() + 1}).first;
+    } else if (it != p.files.end() && create_exclusive) {
+        return Failure::exists;
+    }
+    if (it == p.files.end()) {
+        Handle h = fmtio::platform::no_handle;
+        Failure f = native_calls().open(name, access, create_exclusive, &h);
+        if (f == Failure::none) {
+            p.open[h] = {name, nullptr};
+            *out = h;
+        }
+        return f;
+    }
+    *out = p.next_handle++;
+    p.open[*out] = {name, &it->second};
+    return Failure::none;
+}
+
+FakeProcess::OpenFile* in_memory(Handle h) {
+    auto it = current->open.find(h);
+    return it != current->open.end() && it->second.mem ? &it->second : nullptr;
+}
+
+bool identity(Handle h, FileId* id) {
+    if (FakeProcess::OpenFile* f = in_memory(h)) {
+        *id = FileId{0xFA4E, f->mem->index};
+        return true;
+    }
+    return native_calls().identity(h, id);
+}
+
+Failure seek_end(Handle h) {
+    if (FakeProcess::OpenFile* f = in_memory(h)) {
+        f->pos = f->mem->bytes.size();
+        return Failure::none;
+    }
+    return native_calls().seek_end(h);
+}
+
+Failure read(Handle h, void* buf, std::size_t cap, std::size_t* got) {
+    *got = 0;
+    if (Fault* f = planned(h, Fault::Call::read)) {
+        if (f->action == Fault::Action::fail) return f->failure;
+        if (f->action == Fault::Action::zero) return Failure::none;
+        cap = shortened(cap);
+    }
+    FakeProcess& p = *current;
+    const std::string* from = nullptr;
+    std::size_t* pos = nullptr;
+    if (h == fake_in) {
+        from = &p.in;
+        pos = &p.in_pos;
+        // An interactive console hands over one line at a time.
+        std::size_t nl = p.in.find('\n', p.in_pos);
+        if (p.interactive && nl != std::string::npos && nl + 1 - p.in_pos < cap) cap = nl + 1 - p.in_pos;
+    } else if (FakeProcess::OpenFile* f = in_memory(h)) {
+        from = &f->mem->bytes;
+        pos = &f->pos;
+    } else {
+        return native_calls().read(h, buf, cap, got);
+    }
+    std::size_t left = *pos < from->size() ? from->size() - *pos : 0;
+    std::size_t n = left < cap ? left : cap;
+    std::memcpy(buf, from->data() + *pos, n);
+    *pos += n;
+    *got = n;
+    return Failure::none;
+}
+
+Failure write(Handle h, const void* buf, std::size_t n, std::size_t* put) {
+    *put = 0;
+    if (Fault* f = planned(h, Fault::Call::write)) {
+        if (f->action == Fault::Action::fail) return f->failure;
+        if (f->action == Fault::Action::zero) return Failure::none;
+        n = shortened(n);
+    }
+    const char* b = static_cast<const char*>(buf);
+    if (h == fake_out || h == fake_err) {
+        (h == fake_out ? current->out : current->err).append(b, n);
+    } else if (FakeProcess::OpenFile* f = in_memory(h)) {
+        std::string& bytes = f->mem->bytes;
+        if (bytes.size() < f->pos + n) bytes.resize(f->pos + n);
+        bytes.replace(f->pos, n, b, n);
+        f->pos += n;
+    } else {
+        return native_calls().write(h, buf, n, put);
+    }
+    *put = n;
+    return Failure::none;
+}
+
+void close(Handle h) {
+    auto it = current->open.find(h);
+    bool real = it == current->open.end() || !it->second.mem;
+    if (it != current->open.end()) current->open.erase(it);
+    if (real) native_calls().close(h);
+}
+
+void exit(int status) { throw Exited{status}; }
+
+void throw_fatal(fmtio::Error e, fmtio::Stmt s, const char* name) { throw Fatal{e, s, name}; }
+
+const Calls fake_calls = {std_handle, is_char_device, exists, open, identity, seek_end, read, write, close, exit};
+
+} // namespace
+
+FakeProcess::FakeProcess(std::string input, bool interactive_console)
+    : in(std::move(input)), interactive(interactive_console) {
+    current = this;
+    fmtio::platform::calls() = fake_calls;
+    fmtio::set_termination(throw_fatal);
+    fmtio::reset_units();
+}
+
+FakeProcess::~FakeProcess() {
+    // Closing without a report, while the calls are still this process's.
+    fmtio::reset_units();
+    fmtio::set_termination(nullptr);
+    fmtio::platform::calls() = native_calls();
+    current = nullptr;
+}
+
+void FakeProcess::let_failures_terminate() { fmtio::set_termination(fmtio::terminate_run); }
+
+void FakeProcess::add_file(const std::string& name, std::string bytes) {
+    auto it = files.find(name);
+    if (it == files.end())
+        files.emplace(name, MemFile{std::move(bytes), files.size() + 1});
+    else
+        it->second.bytes = std::move(bytes);
+}
+
+std::string FakeProcess::file(const std::string& name) const {
+    auto it = files.find(name);
+    return it == files.end() ? std::string() : it->second.bytes;
+}
+
+bool FakeProcess::has_file(const std::string& name) const { return files.count(name) > 0; }
+
+int FakeProcess::calls_of(const std::string& name, Fault::Call call) const {
+    auto it = counts.find({name, static_cast<int>(call)});
+    return it == counts.end() ? 0 : it->second;
+}
+
+} // namespace testing_support
