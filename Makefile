@@ -115,5 +115,6 @@ test-windows: build windows
 	    $(BUILD)/tests/$$t --gtest_filter=-$(WINDOWS_EXCLUDE) || status=1; \
 	done; $(WINE_ENV) $(WINESERVER) -k; exit $$status
 
+# Every build folder the targets above make.
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(WINDOWS_BUILD)

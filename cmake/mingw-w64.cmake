@@ -5,7 +5,14 @@ set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(PREFLISTER_MINGW_PREFIX x86_64-w64-mingw32)
 # The POSIX thread model's compiler: libstdc++ as Debian builds it for mingw.
-find_program(CMAKE_CXX_COMPILER NAMES ${PREFLISTER_MINGW_PREFIX}-g++-posix ${PREFLISTER_MINGW_PREFIX}-g++)
+find_program(PREFLISTER_MINGW_CXX NAMES ${PREFLISTER_MINGW_PREFIX}-g++-posix ${PREFLISTER_MINGW_PREFIX}-g++)
+if(NOT PREFLISTER_MINGW_CXX)
+  # Without this stop, CMake would go on with the host's compiler and fail
+  # much later, at the link, with flags it does not know.
+  message(FATAL_ERROR "The mingw-w64 cross compiler ${PREFLISTER_MINGW_PREFIX}-g++-posix (or -g++) was not "
+                      "found: install g++-mingw-w64-x86-64-posix (Debian) to build the Windows program.")
+endif()
+set(CMAKE_CXX_COMPILER ${PREFLISTER_MINGW_CXX})
 find_program(CMAKE_RC_COMPILER NAMES ${PREFLISTER_MINGW_PREFIX}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${PREFLISTER_MINGW_PREFIX})
