@@ -22,7 +22,7 @@ void Connection::record(const char* data, std::size_t len, bool keep_open) {
                 Failure why;
                 if (!flush(&why)) {
                     release_interrupts();
-                    fail(write_error(why), Stmt::write, name.c_str());
+                    fail(write_error(why), Stmt::write, name.c_str(), failure_text(why));
                 }
             }
             std::size_t m = n < sizeof buf - fill ? n : sizeof buf - fill;
@@ -59,7 +59,7 @@ void Connection::close(bool report) {
     handle = platform::no_handle;
     used = false;
     release_interrupts();
-    if (!ok && report) fail(write_error(why), Stmt::close, name.c_str());
+    if (!ok && report) fail(write_error(why), Stmt::close, name.c_str(), failure_text(why));
     end_if_interrupted();
 }
 

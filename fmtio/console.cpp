@@ -86,7 +86,7 @@ void reset_console() {
 
 void console_raw(const char* data, std::size_t len) {
     Failure f = write_all(calls().std_handle(Std::output), data, len);
-    if (f != Failure::none) fail(write_error(f), Stmt::write, "CON");
+    if (f != Failure::none) fail(write_error(f), Stmt::write, "CON", failure_text(f));
 }
 
 void end_pending_line(bool quiet) {

@@ -58,10 +58,10 @@ Termination set_termination(Termination t)
     return before;
 }
 
-void fail(Error e, Stmt s, const char* name)
+void fail(Error e, Stmt s, const char* name, const char* why)
 {
     if (termination)
-        termination(e, s, name);
+        termination(e, s, name, why);
     std::abort();
 }
 

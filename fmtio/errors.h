@@ -53,9 +53,11 @@ const char* error_text(Error e);
 // the error report and the exit sequence when the run starts; tests and
 // fuzzers install one that throws. With none installed, or one that returns,
 // the process aborts.
-[[noreturn]] void fail(Error e, Stmt s, const char* name);
+// why, when given, is the description the report shows in place of the
+// error's own, because it says what happened (a broken pipe, a link loop).
+[[noreturn]] void fail(Error e, Stmt s, const char* name, const char* why = nullptr);
 
-using Termination = void (*)(Error e, Stmt s, const char* name);
+using Termination = void (*)(Error e, Stmt s, const char* name, const char* why);
 // Installs t and returns the one it replaces.
 Termination set_termination(Termination t);
 

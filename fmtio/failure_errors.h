@@ -8,4 +8,8 @@ namespace fmtio {
 Error open_error(platform::Failure f);
 Error write_error(platform::Failure f);
 
+// What happened, for the report, where the error's own description would
+// mislead; nullptr where it says enough.
+const char* failure_text(platform::Failure f);
+
 } // namespace fmtio

@@ -14,7 +14,8 @@ void (*save_records)() = nullptr;
 
 void interrupted(int sig) {
     if (held) {
-        waiting_signal = sig;
+        // The first interrupt is the one the process ends by.
+        if (!waiting_signal) waiting_signal = sig;
         return;
     }
     save_records();
@@ -34,6 +35,8 @@ void release_interrupts() { held = 0; }
 
 void end_if_interrupted() {
     if (int sig = waiting_signal) {
+        // One more interrupt now must not save the same records again.
+        held = 1;
         save_records();
         platform::end_by_signal(sig);
     }

@@ -5,6 +5,7 @@
 
 #include "fmtio/blank_name.h"
 #include "fmtio/failure_errors.h"
+#include "fmtio/system_io.h"
 #include "fmtio/text.h"
 #include "fmtio/unit_table.h"
 #include "fmtio/units.h"
@@ -61,20 +62,60 @@ Failure open_file(const std::string& name, const Specifiers& s, platform::Handle
     const auto& sys = calls();
     if (s.read_only) {
         *got = Access::read;
-        return sys.open(name.c_str(), Access::read, false, h);
+        return sys.open(name.c_str(), Access::read, false, false, h);
     }
     bool create = !s.old && !sys.exists(name.c_str());
     *got = Access::read_write;
-    Failure f = sys.open(name.c_str(), Access::read_write, create, h);
+    Failure f = sys.open(name.c_str(), Access::read_write, create, s.append, h);
+    // Another run made the file between the test and the create: it is the
+    // existing file now, to be used as such.
+    if (f == Failure::exists) {
+        create = false;
+        f = sys.open(name.c_str(), Access::read_write, false, s.append, h);
+    }
     if (f == Failure::access_denied && !create) {
         *got = Access::read;
-        f = sys.open(name.c_str(), Access::read, false, h);
+        f = sys.open(name.c_str(), Access::read, false, false, h);
         if (f == Failure::access_denied) {
             *got = Access::write;
-            f = sys.open(name.c_str(), Access::write, false, h);
+            f = sys.open(name.c_str(), Access::write, false, s.append, h);
         }
     }
     return f;
+}
+
+// Standard output or error that is this very file (preflister x.dat >> preflist)
+// would put console bytes into it: the description for the refusal, or nullptr.
+// The report of a refusal for standard error would change the file itself,
+// so it is not written.
+const char* shared_with_standard_stream(platform::Handle h, const platform::FileId& id) {
+    const auto& sys = calls();
+    // A terminal or /dev/null as a file of the run and as a stream is no harm.
+    if (sys.is_char_device(h)) return nullptr;
+    platform::FileId other{};
+    platform::Handle out = sys.std_handle(platform::Std::output);
+    if (out != platform::no_handle && sys.identity(out, &other) && other == id)
+        return "the file is also the standard output";
+    platform::Handle err = sys.std_handle(platform::Std::error);
+    if (err != platform::no_handle && sys.identity(err, &other) && other == id) {
+        drop_error_report();
+        return "the file is also the standard error";
+    }
+    return nullptr;
+}
+
+// One run at a time writes a listing: a second one waits for the first to end
+// and then appends its whole part after it. Without locks in the file system
+// the run goes on without one; appending still keeps every byte.
+void lock_for_writing(platform::Handle h, const std::string& name) {
+    const auto& sys = calls();
+    Failure f = sys.lock(h, false);
+    if (f != Failure::busy) return;
+    std::string notice = name + " is in use by another run: waiting until that run ends\r\n";
+    write_all(sys.std_handle(platform::Std::error), notice.data(), notice.size());
+    do {
+        f = sys.lock(h, true);
+    } while (f == Failure::interrupted);
 }
 
 } // namespace
@@ -100,7 +141,7 @@ void open_unit(int unit, const OpenSpec& spec) {
     platform::Handle h = platform::no_handle;
     Access got = Access::read;
     Failure f = open_file(name, s, &h, &got);
-    if (f != Failure::none) fail(open_error(f), Stmt::open, name.c_str());
+    if (f != Failure::none) fail(open_error(f), Stmt::open, name.c_str(), failure_text(f));
 
     // One file on two units would interleave their buffers: refuse it, whatever
     // name reached the file.
@@ -111,11 +152,16 @@ void open_unit(int unit, const OpenSpec& spec) {
                 sys.close(h);
                 fail(Error::already_connected, Stmt::open, name.c_str());
             }
+        if (const char* why = shared_with_standard_stream(h, id)) {
+            sys.close(h);
+            fail(Error::already_connected, Stmt::open, name.c_str(), why);
+        }
     }
     if (s.append && sys.seek_end(h) != Failure::none) {
         sys.close(h);
         fail(Error::open_failed, Stmt::open, name.c_str());
     }
+    if (!s.binary && got != Access::read) lock_for_writing(h, name);
 
     Connection& c = *slot;
     c.unit = unit;

@@ -12,16 +12,23 @@ constexpr Handle no_handle = -1;
 enum class Std { input, output, error };
 enum class Access { read, read_write, write };
 
-// Why a call failed, in the terms the error numbers need.
+// Why a call failed, in the terms the error numbers and their descriptions need.
 enum class Failure {
     none,
     not_found,      // the file or a directory on its path does not exist
     access_denied,  // permission, a directory, a lock
     exists,         // exclusive create found the file
+    dangling_link,  // the name is a symbolic link to a file that does not exist
+    link_loop,      // too many symbolic links on the path
     too_many_files,
     invalid_name,
     disk_full,
-    broken_pipe,
+    file_too_large, // the process's file-size limit
+    broken_pipe,    // the reader of a pipe has gone
+    closed_stream,  // a standard stream the process was started without
+    no_progress,    // a write that took no bytes and gave no reason
+    busy,           // a lock that another process holds
+    unsupported,    // the file system has no such thing (locks)
     interrupted,    // a signal ended a blocking call
     io_error,
     other,
@@ -37,7 +44,8 @@ struct Calls {
     Handle (*std_handle)(Std which);
     bool (*is_char_device)(Handle h);
     bool (*exists)(const char* name);
-    Failure (*open)(const char* name, Access access, bool create_exclusive, Handle* out);
+    // append: every write goes to the end of the file, whoever else writes to it.
+    Failure (*open)(const char* name, Access access, bool create_exclusive, bool append, Handle* out);
     bool (*identity)(Handle h, FileId* id);
     Failure (*seek_end)(Handle h);
     // One call each, as the system makes it: a read of up to cap bytes (got 0
@@ -46,6 +54,10 @@ struct Calls {
     // Failure::interrupted; system_io.h makes the calls again.
     Failure (*read)(Handle h, void* buf, std::size_t cap, std::size_t* got);
     Failure (*write)(Handle h, const void* buf, std::size_t n, std::size_t* put);
+    // An exclusive advisory lock on the whole file, held until the handle is
+    // closed; busy when another process holds one and wait is false.
+    // Readers of the file are never held up by it.
+    Failure (*lock)(Handle h, bool wait);
     void (*close)(Handle h);
     void (*exit)(int status);
 };
@@ -54,9 +66,17 @@ struct Calls {
 Calls& calls();
 const Calls& native_calls();
 
+// Program start: a standard stream the process was started without keeps its
+// number, held by a placeholder that gives the end of input and takes no
+// output, so that no file opened later can receive console bytes.
+void guard_standard_streams();
+
 // On an interrupt (Ctrl-C, termination, hang-up) calls handler(sig) from the
-// signal handler; the handler then ends the process with end_by_signal. Also
-// turns a write to a closed pipe into a failing write instead of a silent death.
+// signal handler, with the other interrupts held back until it is done; the
+// handler then ends the process with end_by_signal. An interrupt the parent
+// had the process ignore (nohup, a background job) stays ignored. Also turns
+// a write to a closed pipe, or one past the file-size limit, into a failing
+// write instead of a silent death.
 void on_interrupt(void (*handler)(int sig));
 // Ends the process by the signal, so the shell sees the interruption.
 [[noreturn]] void end_by_signal(int sig);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <initializer_list>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,12 @@
 
 namespace fmtio::platform {
 namespace {
+
+// Standard streams the process was started without: their numbers are held by
+// placeholders (guard_standard_streams).
+bool started_closed[3] = {false, false, false};
+
+bool closed_standard(Handle h) { return h >= 0 && h <= 2 && started_closed[h]; }
 
 Failure from_errno(int e) {
     switch (e) {
@@ -31,12 +38,14 @@ Failure from_errno(int e) {
         return Failure::too_many_files;
     case ENAMETOOLONG:
     case EILSEQ:
-    case ELOOP:
         return Failure::invalid_name;
+    case ELOOP:
+        return Failure::link_loop;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG:
         return Failure::disk_full;
+    case EFBIG:
+        return Failure::file_too_large;
     case EPIPE:
         return Failure::broken_pipe;
     case EINTR:
@@ -59,7 +68,7 @@ Handle std_handle(Std which) {
 
 bool is_char_device(Handle h) {
     struct stat st;
-    return fstat(static_cast<int>(h), &st) == 0 && S_ISCHR(st.st_mode);
+    return !closed_standard(h) && fstat(static_cast<int>(h), &st) == 0 && S_ISCHR(st.st_mode);
 }
 
 bool exists(const char* name) {
@@ -67,7 +76,14 @@ bool exists(const char* name) {
     return stat(name, &st) == 0;
 }
 
-Failure open_file(const char* name, Access access, bool create_exclusive, Handle* out) {
+// An exclusive create that finds the name taken by a symbolic link to
+// nothing: the name exists, but no file does.
+bool dangling(const char* name) {
+    struct stat st;
+    return lstat(name, &st) == 0 && S_ISLNK(st.st_mode) && stat(name, &st) != 0 && errno == ENOENT;
+}
+
+Failure open_file(const char* name, Access access, bool create_exclusive, bool append, Handle* out) {
     int flags = O_CLOEXEC;
     switch (access) {
     case Access::read: flags |= O_RDONLY; break;
@@ -75,11 +91,18 @@ Failure open_file(const char* name, Access access, bool create_exclusive, Handle
     case Access::write: flags |= O_WRONLY; break;
     }
     if (create_exclusive) flags |= O_CREAT | O_EXCL;
+    // Appending at the system level: also an append-only file opens, and no
+    // byte lands anywhere but the end, whoever else writes to the file.
+    if (append && access != Access::read) flags |= O_APPEND;
     int fd;
     do {
         fd = ::open(name, flags, 0666);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return from_errno(errno);
+    if (fd < 0) {
+        int e = errno;
+        if (e == EEXIST && dangling(name)) return Failure::dangling_link;
+        return from_errno(e);
+    }
     // A directory opens for reading here; it is no data file.
     struct stat st;
     if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
@@ -105,31 +128,40 @@ Failure seek_end(Handle h) {
 }
 
 Failure read_once(Handle h, void* buf, std::size_t cap, std::size_t* got) {
+    *got = 0;
     ssize_t n = ::read(static_cast<int>(h), buf, cap);
-    if (n < 0) {
-        *got = 0;
-        return from_errno(errno);
-    }
+    if (n < 0) return from_errno(errno);
     *got = static_cast<std::size_t>(n);
     return Failure::none;
 }
 
 Failure write_once(Handle h, const void* buf, std::size_t n, std::size_t* put) {
+    *put = 0;
+    if (closed_standard(h)) return Failure::closed_stream;
     ssize_t w = ::write(static_cast<int>(h), buf, n);
-    if (w < 0) {
-        *put = 0;
-        return from_errno(errno);
-    }
+    if (w < 0) return from_errno(errno);
     *put = static_cast<std::size_t>(w);
     return Failure::none;
+}
+
+Failure lock_file(Handle h, bool wait) {
+    if (flock(static_cast<int>(h), LOCK_EX | (wait ? 0 : LOCK_NB)) == 0) return Failure::none;
+    switch (errno) {
+    case EWOULDBLOCK: return Failure::busy;
+    case EINTR: return Failure::interrupted;
+    case ENOLCK:
+    case EOPNOTSUPP:
+    case EINVAL: return Failure::unsupported;
+    default: return from_errno(errno);
+    }
 }
 
 void close_handle(Handle h) { ::close(static_cast<int>(h)); }
 
 void exit_process(int status) { std::_Exit(status); }
 
-const Calls native = {std_handle, is_char_device, exists, open_file, identity, seek_end,
-                      read_once,  write_once,     close_handle, exit_process};
+const Calls native = {std_handle, is_char_device, exists,    open_file,    identity,    seek_end,
+                      read_once,  write_once,     lock_file, close_handle, exit_process};
 Calls active = native;
 
 int word_total = 0;
@@ -140,20 +172,47 @@ char** words = nullptr;
 Calls& calls() { return active; }
 const Calls& native_calls() { return native; }
 
+void guard_standard_streams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // The lowest free number is this one: the streams below it are open.
+        // Read only, so that a write to it fails and a read ends the input.
+        int held = ::open("/dev/null", O_RDONLY);
+        if (held == fd) {
+            started_closed[fd] = true;
+        } else if (held >= 0) {
+            ::close(held);
+        }
+    }
+}
+
 void on_interrupt(void (*handler)(int sig)) {
     struct sigaction sa;
-    sigemptyset(&sa.sa_mask);
     sa.sa_handler = handler;
-    // Back to the default on entry, and not blocked, so that raising the same
-    // signal from the handler ends the process at once.
-    sa.sa_flags = SA_RESETHAND | SA_NODEFER;
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
+    sa.sa_flags = 0;
+    // While one interrupt is handled the others wait, so the handler never
+    // runs twice at once.
+    sigemptyset(&sa.sa_mask);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&sa.sa_mask, sig);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction before;
+        if (sigaction(sig, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+        sigaction(sig, &sa, nullptr);
+    }
+    // A closed pipe and the file-size limit are failing writes, reported.
     signal(SIGPIPE, SIG_IGN);
+    signal(SIGXFSZ, SIG_IGN);
 }
 
 void end_by_signal(int sig) {
     signal(sig, SIG_DFL);
     raise(sig);
+    // Inside the handler the signal is held back: let it through now; the
+    // other interrupts stay held, so the process ends by this one.
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, sig);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);
     _exit(128 + sig);
 }
 

@@ -48,8 +48,11 @@ Failure from_error(DWORD e) {
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
     case disk_quota_exceeded:
-    case ERROR_FILE_TOO_LARGE:
         return Failure::disk_full;
+    case ERROR_FILE_TOO_LARGE:
+        return Failure::file_too_large;
+    case ERROR_CANT_RESOLVE_FILENAME:  // too many reparse points on the path
+        return Failure::link_loop;
     case ERROR_BROKEN_PIPE:
     case ERROR_NO_DATA:  // writing to a pipe whose reader has gone
         return Failure::broken_pipe;
@@ -112,15 +115,18 @@ bool is_char_device(Handle h) { return h != no_handle && GetFileType(as_handle(h
 
 bool exists(const char* name) { return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
 
-Failure open_file(const char* name, Access access, bool create_exclusive, Handle* out) {
+Failure open_file(const char* name, Access access, bool create_exclusive, bool append, Handle* out) {
     std::size_t len = 0;
     while (name[len] != '\0') ++len;
     if (len > longest_name || names_console(name)) return Failure::invalid_name;
+    // Append-data access without write-data access: the system puts every
+    // write at the end of the file, whoever else writes to it.
+    const DWORD writing = append ? FILE_APPEND_DATA | SYNCHRONIZE : GENERIC_WRITE;
     DWORD rights = GENERIC_READ;
     switch (access) {
     case Access::read: rights = GENERIC_READ; break;
-    case Access::read_write: rights = GENERIC_READ | GENERIC_WRITE; break;
-    case Access::write: rights = GENERIC_WRITE; break;
+    case Access::read_write: rights = GENERIC_READ | writing; break;
+    case Access::write: rights = writing; break;
     }
     // No sharing restriction: other programs may open the file meanwhile.
     HANDLE h = CreateFileA(name, rights, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -158,9 +164,11 @@ Failure seek_end(Handle h) {
 }
 
 Failure read_once(Handle h, void* buf, std::size_t cap, std::size_t* got) {
+    *got = 0;
+    // No standard input at all: the end of input.
+    if (h == no_handle) return Failure::none;
     DWORD want = cap > 0x40000000u ? 0x40000000u : static_cast<DWORD>(cap);
     DWORD n = 0;
-    *got = 0;
     if (ReadFile(as_handle(h), buf, want, &n, nullptr)) {
         *got = n;
         return Failure::none;
@@ -175,20 +183,39 @@ Failure read_once(Handle h, void* buf, std::size_t cap, std::size_t* got) {
 }
 
 Failure write_once(Handle h, const void* buf, std::size_t n, std::size_t* put) {
+    *put = 0;
+    if (h == no_handle) return Failure::closed_stream;
     DWORD chunk = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n);
     DWORD w = 0;
-    *put = 0;
     if (!WriteFile(as_handle(h), buf, chunk, &w, nullptr)) return from_error(GetLastError());
     *put = w;
     return Failure::none;
+}
+
+// A byte far beyond any data: locking it holds off other runs and never a
+// reader or an editor of the listing.
+constexpr DWORD lock_offset_high = 0x7FFFFFFF;
+
+Failure lock_file(Handle h, bool wait) {
+    OVERLAPPED at = {};
+    at.OffsetHigh = lock_offset_high;
+    DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
+    if (LockFileEx(as_handle(h), flags, 0, 1, 0, &at)) return Failure::none;
+    switch (DWORD e = GetLastError()) {
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_IO_PENDING: return Failure::busy;
+    case ERROR_NOT_SUPPORTED:
+    case ERROR_INVALID_FUNCTION: return Failure::unsupported;
+    default: return from_error(e);
+    }
 }
 
 void close_handle(Handle h) { CloseHandle(as_handle(h)); }
 
 void exit_process(int status) { ExitProcess(static_cast<UINT>(status)); }
 
-const Calls native = {std_handle, is_char_device, exists, open_file, identity, seek_end,
-                      read_once,  write_once,     close_handle, exit_process};
+const Calls native = {std_handle, is_char_device, exists,    open_file,    identity,    seek_end,
+                      read_once,  write_once,     lock_file, close_handle, exit_process};
 Calls active = native;
 
 std::vector<std::string> words;
@@ -226,6 +253,9 @@ BOOL WINAPI on_control(DWORD event) {
 
 Calls& calls() { return active; }
 const Calls& native_calls() { return native; }
+
+// Handles are not small numbers here: no file can take a standard stream's.
+void guard_standard_streams() {}
 
 void on_interrupt(void (*handler)(int sig)) {
     interrupt_handler = handler;

@@ -12,7 +12,14 @@
 
 namespace fmtio {
 
+namespace {
+bool report_wanted = true;
+} // namespace
+
+void drop_error_report() { report_wanted = false; }
+
 void start_run(int argc, char** argv) {
+    platform::guard_standard_streams();
     platform::set_command_line(argc, argv);
     set_termination(terminate_run);
     catch_interrupts(save_whole_records);
@@ -22,6 +29,7 @@ void close_units() { close_all(true); }
 
 void reset_units() {
     close_all(false);
+    report_wanted = true;
     reset_next_word();
     reset_console();
 }
@@ -42,7 +50,7 @@ void stop(int status) {
     exit_run(status);
 }
 
-void terminate_run(Error e, Stmt s, const char* name) {
+void terminate_run(Error e, Stmt s, const char* name, const char* why) {
     static const char* const stmt_text[] = {": OPEN(", ": READ(", ": WRITE(", ": CLOSE("};
     std::string report = "\r\nrun-time error F";
     char num[16];
@@ -51,9 +59,10 @@ void terminate_run(Error e, Stmt s, const char* name) {
     report += stmt_text[static_cast<int>(s)];
     report += name;
     report += ")\r\n- ";
-    report += error_text(e);
+    report += why ? why : error_text(e);
     report += "\r\n";
-    write_all(platform::calls().std_handle(platform::Std::error), report.data(), report.size());
+    // With standard error closed the report has nowhere to go; the exit goes on.
+    if (report_wanted) write_all(platform::calls().std_handle(platform::Std::error), report.data(), report.size());
     exit_run(1);
 }
 

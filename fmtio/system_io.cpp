@@ -19,7 +19,7 @@ Failure write_all(platform::Handle h, const void* buf, std::size_t n) {
         Failure f = calls().write(h, p, n, &put);
         if (f == Failure::interrupted) continue;
         if (f != Failure::none) return f;
-        if (put == 0 || put > n) return Failure::io_error;
+        if (put == 0 || put > n) return Failure::no_progress;
         p += put;
         n -= put;
     }

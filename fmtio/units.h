@@ -53,9 +53,13 @@ std::int16_t arg_word(std::int16_t n, char* text, int len);
 [[noreturn]] void stop(int status = 0);
 // The exit sequence: units written out and closed, a pending console line ended.
 [[noreturn]] void exit_run(int status);
-// The run's termination: the error report on standard error, then the exit
-// sequence with status 1.
-[[noreturn]] void terminate_run(Error e, Stmt s, const char* name);
+// The run's termination: the error report on standard error (why, when
+// given, as its description), then the exit sequence with status 1.
+[[noreturn]] void terminate_run(Error e, Stmt s, const char* name, const char* why);
+
+// From here on the error report is not written: standard error is a file of
+// the run, which a refused open must leave unchanged.
+void drop_error_report();
 
 // Writes out the text files' buffers and closes every unit of the table, as the
 // exit sequence does; the process goes on (tests and fuzzing use this).

@@ -12,8 +12,11 @@ namespace e2e::child {
 std::string read_all(int fd);
 // Writes all the bytes; false when the descriptor takes no more.
 bool write_all(int fd, const std::string& bytes);
-// In a forked child: the given standard streams, the folder, then the program.
-[[noreturn]] void exec(int in, int out, int err, const std::string& dir, std::vector<char*>& argv);
+// In a forked child: the given standard streams (one of -1 closed), the
+// signals and limit of how, the folder, then the program. It starts as a
+// shell would start it: no signal blocked, none ignored but how's.
+[[noreturn]] void exec(int in, int out, int err, const std::string& dir, std::vector<char*>& argv,
+                       const Launch& how = {});
 // The program's path and the arguments as an argv; keep holds the strings.
 std::vector<char*> argv_for(const std::vector<std::string>& args, std::vector<std::string>& keep);
 // Waits for the child and puts its exit status or signal into r.

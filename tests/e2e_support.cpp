@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,11 +32,24 @@ std::string child::read_all(int fd) {
     return s;
 }
 
-// In a forked child: the given standard streams, the folder, then the program.
-[[noreturn]] void child::exec(int in, int out, int err, const std::string& dir, std::vector<char*>& argv) {
-    dup2(in, 0);
-    dup2(out, 1);
-    dup2(err, 2);
+[[noreturn]] void child::exec(int in, int out, int err, const std::string& dir, std::vector<char*>& argv,
+                              const Launch& how) {
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ}) signal(sig, SIG_DFL);
+    for (int sig : how.ignored) signal(sig, SIG_IGN);
+    if (how.file_limit >= 0) {
+        struct rlimit limit = {static_cast<rlim_t>(how.file_limit), static_cast<rlim_t>(how.file_limit)};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    const int from[] = {in, out, err};
+    for (int fd = 0; fd < 3; ++fd) {
+        if (from[fd] < 0)
+            ::close(fd);
+        else
+            dup2(from[fd], fd);
+    }
     if (chdir(dir.c_str()) != 0) _exit(126);
     execv(argv[0], argv.data());
     _exit(127);
@@ -82,7 +96,34 @@ namespace {
 
 using namespace child;
 
-Result run_with(const std::string& dir, const std::vector<std::string>& args, const std::string* input) {
+std::string read_and_remove(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY);
+    std::string s = read_all(fd);
+    ::close(fd);
+    ::unlink(path.c_str());
+    return s;
+}
+
+} // namespace
+
+std::string program() {
+    const char* env = std::getenv("PREFLISTER_BIN");
+    return env && *env ? env : PREFLISTER_BIN;
+}
+
+bool windows_build() {
+    const char* s = std::getenv("PREFLISTER_BIN_SYSTEM");
+    return s && std::strcmp(s, "windows") == 0;
+}
+
+Result run(const std::string& dir, const std::vector<std::string>& args) { return run(dir, args, nullptr, {}); }
+
+Result run(const std::string& dir, const std::vector<std::string>& args, const std::string& input) {
+    return run(dir, args, &input, {});
+}
+
+Result run(const std::string& dir, const std::vector<std::string>& args, const std::string* input,
+           const Launch& how) {
     std::vector<std::string> keep;
     std::vector<char*> argv = argv_for(args, keep);
     // Output goes to files, as a redirected run's would; pipes would need a reader.
@@ -97,35 +138,21 @@ Result run_with(const std::string& dir, const std::vector<std::string>& args, co
     }
     pid_t pid = fork();
     if (pid == 0) {
-        int in = ::open(input ? in_path.c_str() : "/dev/null", O_RDONLY);
-        exec(in, ::open(out_path.c_str(), O_WRONLY | O_TRUNC), ::open(err_path.c_str(), O_WRONLY | O_TRUNC),
-                   dir, argv);
+        auto stream = [](bool closed, const std::string& append, const std::string& capture) {
+            if (closed) return -1;
+            if (!append.empty()) return ::open(append.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0644);
+            return ::open(capture.c_str(), O_WRONLY | O_TRUNC);
+        };
+        int in = how.close_in ? -1 : ::open(input ? in_path.c_str() : "/dev/null", O_RDONLY);
+        exec(in, stream(how.close_out, how.out_append, out_path), stream(how.close_err, how.err_append, err_path),
+             dir, argv, how);
     }
     Result r;
     wait(pid, r);
-    for (auto* p : {&out_path, &err_path}) {
-        int fd = ::open(p->c_str(), O_RDONLY);
-        (p == &out_path ? r.out : r.err) = read_all(fd);
-        ::close(fd);
-        ::unlink(p->c_str());
-    }
+    r.out = read_and_remove(out_path);
+    r.err = read_and_remove(err_path);
     if (input) ::unlink(in_path.c_str());
     return r;
-}
-
-} // namespace
-
-std::string program() {
-    const char* env = std::getenv("PREFLISTER_BIN");
-    return env && *env ? env : PREFLISTER_BIN;
-}
-
-Result run(const std::string& dir, const std::vector<std::string>& args) {
-    return run_with(dir, args, nullptr);
-}
-
-Result run(const std::string& dir, const std::vector<std::string>& args, const std::string& input) {
-    return run_with(dir, args, &input);
 }
 
 namespace {
@@ -137,7 +164,8 @@ constexpr int patience = 6000;
 
 } // namespace
 
-Session::Session(const std::string& dir, const std::vector<std::string>& args, Output output, Input input)
+Session::Session(const std::string& dir, const std::vector<std::string>& args, Output output, Input input,
+                 const Launch& how)
     : output_pipe_(output != Output::file) {
     // Writing to a FIFO or pipe whose reader has gone must fail, not end the test.
     signal(SIGPIPE, SIG_IGN);
@@ -159,14 +187,9 @@ Session::Session(const std::string& dir, const std::vector<std::string>& args, O
     }
     pid_ = fork();
     if (pid_ == 0) {
-        // The program starts as a shell would start it: no signal blocked or ignored.
-        sigset_t none;
-        sigemptyset(&none);
-        sigprocmask(SIG_SETMASK, &none, nullptr);
-        for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) signal(sig, SIG_DFL);
         int in = input == Input::pipe ? in_fds[0] : ::open("/dev/null", O_RDONLY);
         int out = output_pipe_ ? pipe_fds[1] : ::open(out_path_.c_str(), O_WRONLY | O_TRUNC);
-        exec(in, out, ::open(err_path_.c_str(), O_WRONLY | O_TRUNC), dir, argv);
+        exec(in, out, ::open(err_path_.c_str(), O_WRONLY | O_TRUNC), dir, argv, how);
     }
     if (output_pipe_) ::close(pipe_fds[1]);
     if (input == Input::pipe) ::close(in_fds[0]);
@@ -234,12 +257,23 @@ void Session::read_output() {
     }
 }
 
-bool Session::wait_for_output(const std::string& text) {
+bool Session::wait_for_output(const std::string& text) { return wait_until(text, false); }
+
+bool Session::wait_for_error(const std::string& text) { return wait_until(text, true); }
+
+bool Session::wait_until(const std::string& text, bool error) {
     for (int i = 0; i < patience; ++i) {
         // Whether it had ended is asked first, so output written before the end is still seen.
         bool gone = ended();
-        read_output();
-        if (out_.find(text) != std::string::npos) return true;
+        std::string err;
+        if (error) {
+            int fd = ::open(err_path_.c_str(), O_RDONLY);
+            err = read_all(fd);
+            ::close(fd);
+        } else {
+            read_output();
+        }
+        if ((error ? err : out_).find(text) != std::string::npos) return true;
         if (gone) return false;
         pause_briefly();
     }

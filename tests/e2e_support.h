@@ -14,11 +14,25 @@ struct Result {
 
 // The program under test: PREFLISTER_BIN from the environment, else this build's.
 std::string program();
+// Whether that is a Windows build (PREFLISTER_BIN_SYSTEM=windows, as make test-windows sets).
+bool windows_build();
+
+// How a run is started beyond its folder, arguments and input, as a shell,
+// nohup or a script may start it.
+struct Launch {
+    bool close_in = false, close_out = false, close_err = false;  // started without that stream
+    std::string out_append;     // standard output appended to this file rather than captured
+    std::string err_append;     // the same for standard error
+    std::vector<int> ignored;   // signals the program starts with ignored
+    long long file_limit = -1;  // the file-size limit in bytes (ulimit -f), when not -1
+};
 
 // Runs the program in dir. Standard input is the given text, or /dev/null
 // when none is given; standard output and error are captured separately.
 Result run(const std::string& dir, const std::vector<std::string>& args);
 Result run(const std::string& dir, const std::vector<std::string>& args, const std::string& input);
+Result run(const std::string& dir, const std::vector<std::string>& args, const std::string* input,
+           const Launch& how);
 
 // Runs it on a pseudo-terminal: standard input and output are a real terminal.
 // Typed text is written to the terminal; out holds what the terminal received.
@@ -40,7 +54,7 @@ public:
     enum class Input { none, pipe };
 
     Session(const std::string& dir, const std::vector<std::string>& args, Output output = Output::file,
-            Input input = Input::none);
+            Input input = Input::none, const Launch& how = {});
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -58,6 +72,8 @@ public:
     // without writing it (or has not after a minute, so a hung run fails
     // the test instead of hanging it).
     bool wait_for_output(const std::string& text);
+    // The same for standard error.
+    bool wait_for_error(const std::string& text);
     // Closes the reading end of the output pipe: the program's next write
     // meets a pipe without a reader.
     void close_output();
@@ -71,6 +87,7 @@ public:
 private:
     bool ended();
     void read_output();
+    bool wait_until(const std::string& text, bool error);
 
     int pid_ = -1;
     int wait_status_ = 0;
@@ -102,5 +119,9 @@ void expect_bytes(const std::string& got, const std::string& want, const char* w
 // An error report: CR LF, "run-time error " and head_text, CR LF, "- ", a
 // one-line description, CR LF.
 void expect_report(const std::string& err, const std::string& head_text);
+// The whole report, its description included.
+inline std::string report(const std::string& head_text, const std::string& description) {
+    return "\r\nrun-time error " + head_text + "\r\n- " + description + "\r\n";
+}
 
 } // namespace e2e

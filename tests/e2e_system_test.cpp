@@ -27,13 +27,6 @@ const std::string question = " enter the input filename:";
 const std::string eof_console = "\r\n\r\n-- eof at irec=    1 --\r\n\r\nStop - Program terminated.\r\n\r\n";
 const std::string eof_line = " -- eof at irec=    1 --\r\n";
 
-bool windows_build() {
-    const char* s = std::getenv("PREFLISTER_BIN_SYSTEM");
-    return s && std::strcmp(s, "windows") == 0;
-}
-
-
-
 } // namespace
 
 // Quoted words keep their blanks: the data file's name is the whole word.

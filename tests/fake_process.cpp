@@ -61,7 +61,7 @@ bool exists(const char* name) {
     return !current->memory_only && native_calls().exists(name);
 }
 
-Failure open(const char* name, Access access, bool create_exclusive, Handle* out) {
+Failure open(const char* name, Access access, bool create_exclusive, bool append, Handle* out) {
     FakeProcess& p = *current;
     auto it = p.files.find(name);
     if (it == p.files.end() && p.memory_only) {
@@ -72,15 +72,15 @@ Failure open(const char* name, Access access, bool create_exclusive, Handle* out
     }
     if (it == p.files.end()) {
         Handle h = fmtio::platform::no_handle;
-        Failure f = native_calls().open(name, access, create_exclusive, &h);
+        Failure f = native_calls().open(name, access, create_exclusive, append, &h);
         if (f == Failure::none) {
-            p.open[h] = {name, nullptr};
+            p.open[h] = {name, nullptr, append};
             *out = h;
         }
         return f;
     }
     *out = p.next_handle++;
-    p.open[*out] = {name, &it->second};
+    p.open[*out] = {name, &it->second, append && access != Access::read};
     return Failure::none;
 }
 
@@ -147,6 +147,7 @@ Failure write(Handle h, const void* buf, std::size_t n, std::size_t* put) {
         (h == fake_out ? current->out : current->err).append(b, n);
     } else if (FakeProcess::OpenFile* f = in_memory(h)) {
         std::string& bytes = f->mem->bytes;
+        if (f->append) f->pos = bytes.size();
         if (bytes.size() < f->pos + n) bytes.resize(f->pos + n);
         bytes.replace(f->pos, n, b, n);
         f->pos += n;
@@ -155,6 +156,11 @@ Failure write(Handle h, const void* buf, std::size_t n, std::size_t* put) {
     }
     *put = n;
     return Failure::none;
+}
+
+Failure lock(Handle h, bool wait) {
+    if (in_memory(h)) return Failure::none;
+    return native_calls().lock(h, wait);
 }
 
 void close(Handle h) {
@@ -166,9 +172,12 @@ void close(Handle h) {
 
 void exit(int status) { throw Exited{status}; }
 
-void throw_fatal(fmtio::Error e, fmtio::Stmt s, const char* name) { throw Fatal{e, s, name}; }
+void throw_fatal(fmtio::Error e, fmtio::Stmt s, const char* name, const char* why) {
+    throw Fatal{e, s, name, why ? why : ""};
+}
 
-const Calls fake_calls = {std_handle, is_char_device, exists, open, identity, seek_end, read, write, close, exit};
+const Calls fake_calls = {std_handle, is_char_device, exists, open, identity, seek_end,
+                          read,       write,          lock,   close, exit};
 
 } // namespace
 

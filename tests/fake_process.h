@@ -18,6 +18,7 @@ struct Fatal {
     fmtio::Error error;
     fmtio::Stmt stmt;
     std::string name;
+    std::string why;  // the description that says what happened, when there is one
 };
 
 // Thrown in place of the process exit.
@@ -77,6 +78,7 @@ public:
     struct OpenFile {
         std::string name;
         MemFile* mem;  // nullptr: a real file
+        bool append = false;
         std::size_t pos = 0;
     };
     std::map<std::string, MemFile> files;

@@ -140,7 +140,7 @@ TEST(Fault, ConsoleWithoutReader) {
         e2e::Session run(dir.path(), {"x.dat"}, e2e::Session::Output::closed_pipe);
         e2e::Result r = run.finish();
         EXPECT_EQ(r.status, 1);
-        expect_report(r.err, "F6423: WRITE(CON)");
+        expect_bytes(r.err, report("F6423: WRITE(CON)", "broken pipe: the reader of the output has gone"), "stderr");
         EXPECT_EQ(r.out, "");
         // The echo was the first console write; the banner was written before it.
         expect_bytes(dir.read("preflist"), banner, "preflist");
@@ -158,7 +158,7 @@ TEST(Fault, ConsoleWithoutReader) {
         ASSERT_TRUE(run.feed(record(3)));
         e2e::Result r = run.finish();
         EXPECT_EQ(r.status, 1);
-        expect_report(r.err, "F6423: WRITE(CON)");
+        expect_bytes(r.err, report("F6423: WRITE(CON)", "broken pipe: the reader of the output has gone"), "stderr");
         expect_bytes(r.out, progress_to(2), "stdout");
         expect_bytes(dir.read("preflist"), head + listing_lines(3), "preflist");
     }

@@ -25,7 +25,7 @@ struct Failed {
     std::string name;
 };
 
-void throwing_hook(Error e, Stmt s, const char* name) { throw Failed{e, s, name ? name : ""}; }
+void throwing_hook(Error e, Stmt s, const char* name, const char*) { throw Failed{e, s, name ? name : ""}; }
 
 class HookEnv : public ::testing::Environment {
     void SetUp() override { set_termination(throwing_hook); }
@@ -86,7 +86,7 @@ std::string nested(std::size_t depth)
 TEST(Fail, InstalledTerminationEndsTheRun)
 {
     EXPECT_EQ(failure([] { fail(Error::not_found, Stmt::open, "x.dat"); }).e, Error::not_found);
-    Termination before = set_termination([](Error, Stmt, const char*) {});
+    Termination before = set_termination([](Error, Stmt, const char*, const char*) {});
     EXPECT_EQ(before, &throwing_hook);
     EXPECT_DEATH(fail(Error::not_found, Stmt::open, "x.dat"), "");
     set_termination(nullptr);

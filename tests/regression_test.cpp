@@ -5,6 +5,7 @@
 #include <csignal>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "fmtio/format.h"
 #include "fmtio/platform.h"
@@ -16,24 +17,26 @@ using testing_support::ScratchDir;
 
 namespace {
 
-bool interrupt_armed = false;
+// The signals the next write to a file lets arrive, in order, as the call
+// returns: the moment a signal that came during a write is delivered. The
+// console's writes are left alone.
+std::vector<int> arriving;
 
-// Writes the bytes, then lets an interrupt arrive as the call returns: the
-// moment a signal that came during a write is delivered. Only the first
-// write to a file is interrupted, not the console's.
 fmtio::platform::Failure write_then_interrupt(fmtio::platform::Handle h, const void* buf, std::size_t n,
                                               std::size_t* put) {
     fmtio::platform::Failure f = fmtio::platform::native_calls().write(h, buf, n, put);
-    if (interrupt_armed && h != STDOUT_FILENO && h != STDERR_FILENO) {
-        interrupt_armed = false;
-        raise(SIGINT);
+    if (h != STDOUT_FILENO && h != STDERR_FILENO) {
+        std::vector<int> now;
+        now.swap(arriving);
+        for (int sig : now) raise(sig);
     }
     return f;
 }
 
-// Runs in a child process: two records to the listing, then the exit's
-// write of the buffer is interrupted.
-void listing_interrupted_at_exit(const std::string& path) {
+// Runs in a child process: two records to the listing; then the signals
+// arrive, first (when `first` is not 0) from outside any write, the others
+// during the write that the first one's save or the exit makes.
+void listing_interrupted(const std::string& path, int first, std::vector<int> during_write) {
     static char prog[] = "preflister";
     static char* argv[] = {prog, nullptr};
     fmtio::start_run(1, argv);
@@ -44,19 +47,37 @@ void listing_interrupted_at_exit(const std::string& path) {
     const fmtio::Format line("(a)");
     fmtio::write_formatted(20, line, {fmtio::item("one")});
     fmtio::write_formatted(20, line, {fmtio::item("two")});
-    interrupt_armed = true;
+    arriving = std::move(during_write);
     fmtio::platform::calls().write = write_then_interrupt;
+    if (first) raise(first);
     fmtio::close_units();
     _exit(0);
 }
 
 } // namespace
 
-// An interrupt that arrives while the listing's buffer is being written must
-// not make the interrupt's own save write the same records a second time.
-TEST(InterruptRegression, BufferWrittenOnceWhenTheWriteIsInterrupted) {
-    ScratchDir dir;
-    const std::string path = dir.file("preflist");
-    EXPECT_EXIT(listing_interrupted_at_exit(path), ::testing::KilledBySignal(SIGINT), "");
-    EXPECT_EQ(dir.read("preflist"), "one\r\ntwo\r\n");
+// Signals that arrive while the listing's buffer is being written, by the
+// exit or by an earlier signal's save, wait for it: the records are written
+// once, and the process ends by the first signal.
+TEST(InterruptRegression, BufferWrittenOnceWhateverSignalsArrive) {
+    struct Row {
+        const char* what;
+        int first;
+        std::vector<int> during_write;
+        int ends_by;
+    };
+    const Row rows[] = {
+        {"one signal during the exit's write", 0, {SIGINT}, SIGINT},
+        {"two signals during the exit's write", 0, {SIGINT, SIGTERM}, SIGINT},
+        {"the same signal twice during the exit's write", 0, {SIGTERM, SIGTERM}, SIGTERM},
+        {"a second signal during the first one's save", SIGINT, {SIGTERM}, SIGINT},
+        {"the same signal again during its save", SIGHUP, {SIGHUP, SIGINT}, SIGHUP},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        ScratchDir dir;
+        const std::string path = dir.file("preflist");
+        EXPECT_EXIT(listing_interrupted(path, r.first, r.during_write), ::testing::KilledBySignal(r.ends_by), "");
+        EXPECT_EQ(dir.read("preflist"), "one\r\ntwo\r\n");
+    }
 }

@@ -32,7 +32,7 @@ struct Failed {
     fmtio::Stmt stmt;
 };
 
-void throw_failed(Error e, fmtio::Stmt s, const char*) { throw Failed{e, s}; }
+void throw_failed(Error e, fmtio::Stmt s, const char*, const char*) { throw Failed{e, s}; }
 
 [[noreturn]] void finding(const char* what, int detail = 0) {
     std::fprintf(stderr, "fuzz_format: %s (%d)\n", what, detail);
