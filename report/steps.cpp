@@ -1,0 +1,48 @@
+#include "report/steps.h"
+
+namespace report {
+
+void Steps::add(long long record, long long when) {
+    if (timed_++ == 0) {
+        first_time_ = when;
+        last_record_ = record;
+        last_time_ = when;
+        return;
+    }
+    const long long step = when - last_time_;
+    if (step > 0) ++counts_[step];
+    Span* s = spans_.empty() ? nullptr : &spans_.back();
+    if (s && s->step == step && (s->count == 1 || last_record_ - s->record == s->stride * s->count)) {
+        if (s->count == 1) s->stride = last_record_ - s->record;
+        ++s->count;
+    } else {
+        spans_.push_back({last_record_, 0, last_time_, step, 1});
+    }
+    last_record_ = record;
+    last_time_ = when;
+}
+
+long long Steps::typical() const {
+    long long best = 0, most = 0;
+    for (const auto& [step, n] : counts_)  // ascending, so a tie keeps the smaller
+        if (n > most) {
+            best = step;
+            most = n;
+        }
+    return best;
+}
+
+void Steps::irregular(long long tolerance, int station, std::vector<Irregular>& out) const {
+    if (!has_steps()) return;
+    const long long typ = typical();
+    for (const Span& s : spans_) {
+        const bool gap = s.step > typ + tolerance;
+        if (!gap && s.step >= typ - tolerance) continue;
+        for (long long k = 0; k < s.count; ++k) {
+            const long long from = s.from + k * s.step;
+            out.push_back({station, s.record + k * s.stride, from, from + s.step, s.step - typ, gap});
+        }
+    }
+}
+
+} // namespace report
