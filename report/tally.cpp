@@ -70,7 +70,6 @@ void Totals::add(const RunReport& r) {
     untimed += t.untimed;
     gaps += r.gaps;
     overlaps += r.overlaps;
-    problems += r.run.problems;
     ++(r.ending.kind == Ending::eof ? ended_eof : r.ending.kind == Ending::parity ? ended_parity : ended_none);
     for (const auto& [type, n] : t.types) types[type] += n;
     for (const auto& [station, st] : t.stations) {

@@ -57,7 +57,8 @@ bool is_mismatch(const std::string& note);
 
 struct Totals {
     long runs = 0, listings = 0;
-    long long records = 0, rejected = 0, mismatches = 0, untimed = 0, gaps = 0, overlaps = 0, problems = 0;
+    long long records = 0, rejected = 0, mismatches = 0, untimed = 0, gaps = 0, overlaps = 0;
+    long long problems = 0;  // every line reported, counted by the caller: some lie outside any run
     long long ended_eof = 0, ended_parity = 0, ended_none = 0;
     std::map<int, long long> types;
     std::map<int, std::pair<long long, long>> stations;  // records, runs
