@@ -1,5 +1,6 @@
 #include "report/csv.h"
 
+#include <charconv>
 #include <cstdio>
 
 #include "report/timestamp.h"
@@ -19,17 +20,41 @@ std::string csv_field(std::string_view s) {
     return q + '"';
 }
 
+namespace {
+
+void put_number(std::string& out, long long v) {
+    char b[24];
+    auto end = std::to_chars(b, b + sizeof b, v).ptr;
+    out.append(b, end);
+}
+
+} // namespace
+
+// One row per record of a long listing: built without formatted printing.
 void record_row(std::string& out, const Run& run, const Record& r) {
-    char b[96];
-    std::snprintf(b, sizeof b, "%ld,", run.number);
-    out += b;
-    out += csv_field(run.file);
-    std::snprintf(b, sizeof b, ",%lld,%d,%s,%s,", r.number, r.type, r.date, r.time);
-    out += b;
-    if (r.when) out += iso_time(*r.when);
-    std::snprintf(b, sizeof b, ",%03X,%d,", static_cast<unsigned>(r.station), r.zero ? 1 : 0);
-    out += b;
-    out += csv_field(r.note);
+    static const char hex[] = "0123456789ABCDEF";
+    put_number(out, run.number);
+    out += ',';
+    if (run.file.find_first_of(",\"\r\n") == std::string::npos) out += run.file;
+    else out += csv_field(run.file);
+    out += ',';
+    put_number(out, r.number);
+    out += ',';
+    put_number(out, r.type);
+    out += ',';
+    out.append(r.date, 5);
+    out += ',';
+    out.append(r.time, 6);
+    out += ',';
+    if (r.when) {
+        char t[iso_size];
+        iso_time(*r.when, t);
+        out.append(t, iso_size);
+    }
+    const char tail[] = {',', hex[r.station >> 8 & 15], hex[r.station >> 4 & 15], hex[r.station & 15], ',',
+                         r.zero ? '1' : '0', ','};
+    out.append(tail, sizeof tail);
+    if (!r.note.empty()) out += csv_field(r.note);
     out += '\n';
 }
 

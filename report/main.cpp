@@ -146,7 +146,10 @@ public:
         switch (opt_.mode) {
         case Mode::summary: summary_run(out_, rep); break;
         case Mode::gaps:
-            for (const Irregular& i : rep.irregular) gap_row(out_, run, i);
+            for (const Irregular& i : rep.irregular) {
+                gap_row(out_, run, i);
+                if (out_.size() > (1 << 16)) flush();
+            }
             break;
         case Mode::json: json_run(out_, rep); break;
         case Mode::csv: break;

@@ -12,11 +12,13 @@ void Steps::add(long long record, long long when) {
     const long long step = when - last_time_;
     if (step > 0) ++counts_[step];
     Span* s = spans_.empty() ? nullptr : &spans_.back();
-    if (s && s->step == step && (s->count == 1 || last_record_ - s->record == s->stride * s->count)) {
-        if (s->count == 1) s->stride = last_record_ - s->record;
+    const long long apart = s ? last_record_ - s->record : 0;
+    const bool fits = apart > -1000000000 && apart < 1000000000 && s && s->count < 1000000000;
+    if (fits && s->step == step && (s->count == 1 || apart == static_cast<long long>(s->stride) * s->count)) {
+        if (s->count == 1) s->stride = static_cast<int>(apart);
         ++s->count;
     } else {
-        spans_.push_back({last_record_, 0, last_time_, step, 1});
+        spans_.push_back({last_record_, last_time_, step, 0, 1});
     }
     last_record_ = record;
     last_time_ = when;

@@ -1,5 +1,6 @@
 // A station's steps from record time to record time within a run, and the gap rule over them.
 #pragma once
+#include <deque>
 #include <map>
 #include <vector>
 
@@ -41,9 +42,10 @@ private:
     // A regular listing is a few long spans, so memory follows the changes of
     // step, not the records.
     struct Span {
-        long long record, stride, from, step, count;
+        long long record, from, step;
+        int stride, count;  // records are counted up to 999999999 a run
     };
-    std::vector<Span> spans_;
+    std::deque<Span> spans_;  // grows in blocks, never copied
     std::map<long long, long long> counts_;  // positive step -> how often
     long long timed_ = 0, last_record_ = 0, last_time_ = 0, first_time_ = 0;
 };

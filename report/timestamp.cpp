@@ -1,6 +1,5 @@
 #include "report/timestamp.h"
 
-#include <cstdio>
 
 namespace report {
 namespace {
@@ -55,12 +54,29 @@ Civil civil(long long t) {
 
 long long from_civil(int year, int month, int day) { return days_from_civil(year, month, day) * 86400; }
 
-std::string iso_time(long long t) {
+void iso_time(long long t, char out[iso_size]) {
     const Civil c = civil(t);
-    char b[32];
-    std::snprintf(b, sizeof b, "%04d-%02d-%02dT%02d:%02d:%02dZ", c.year, c.month, c.day, c.hour, c.minute,
-                  c.second);
-    return b;
+    auto put = [&](int at, int v, int n) {
+        for (int i = n - 1; i >= 0; --i, v /= 10) out[at + i] = static_cast<char>('0' + v % 10);
+    };
+    put(0, c.year, 4);
+    out[4] = '-';
+    put(5, c.month, 2);
+    out[7] = '-';
+    put(8, c.day, 2);
+    out[10] = 'T';
+    put(11, c.hour, 2);
+    out[13] = ':';
+    put(14, c.minute, 2);
+    out[16] = ':';
+    put(17, c.second, 2);
+    out[19] = 'Z';
+}
+
+std::string iso_time(long long t) {
+    char b[iso_size];
+    iso_time(t, b);
+    return std::string(b, iso_size);
 }
 
 } // namespace report

@@ -12,6 +12,8 @@ std::optional<long long> record_time(const char* date5, const char* time6);
 
 // YYYY-MM-DDTHH:MM:SSZ.
 std::string iso_time(long long t);
+constexpr int iso_size = 20;
+void iso_time(long long t, char out[iso_size]);  // the same, without its terminating zero
 
 // Calendar parts of a time, for the picture's tick labels.
 struct Civil {
