@@ -126,8 +126,8 @@ Options parse(int argc, char** argv) {
 class Output : public Sink {
 public:
     Output(const Options& o, Picture* picture) : opt_(o), picture_(picture) {
-        if (o.mode == Mode::csv) out_ = std::string(record_columns) + "\n";
-        if (o.mode == Mode::gaps) out_ = std::string(gap_columns) + "\n";
+        if (o.mode == Mode::csv) text = std::string(record_columns) + "\n";
+        if (o.mode == Mode::gaps) text = std::string(gap_columns) + "\n";
     }
 
     void begin(const Run&) override { tally_ = Tally{}; }
@@ -135,23 +135,24 @@ public:
     void record(const Run& run, const Record& r) override {
         tally_.add(r);
         if (opt_.mode == Mode::csv) {
-            record_row(out_, run, r);
-            if (out_.size() > (1 << 16)) flush();
+            record_row(text, run, r);
+            if (text.size() > (1 << 16)) flush();
         }
     }
 
     void end(const Run& run, const Ending& e) override {
-        const RunReport rep = finish_run(run, e, std::move(tally_), opt_.tolerance);
+        const bool rows = opt_.mode == Mode::gaps || opt_.mode == Mode::json;
+        const RunReport rep = finish_run(run, e, std::move(tally_), opt_.tolerance, rows);
         tally_ = Tally{};
         switch (opt_.mode) {
-        case Mode::summary: summary_run(out_, rep); break;
+        case Mode::summary: summary_run(text, rep); break;
         case Mode::gaps:
             for (const Irregular& i : rep.irregular) {
-                gap_row(out_, run, i);
-                if (out_.size() > (1 << 16)) flush();
+                gap_row(text, run, i);
+                if (text.size() > (1 << 16)) flush();
             }
             break;
-        case Mode::json: json_run(out_, rep); break;
+        case Mode::json: json_run(text, rep); break;
         case Mode::csv: break;
         }
         if (picture_) picture_->add(rep);
@@ -165,11 +166,11 @@ public:
     }
 
     void flush() {
-        if (!out_.empty()) std::fwrite(out_.data(), 1, out_.size(), stdout);
-        out_.clear();
+        if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stdout);
+        text.clear();
     }
 
-    std::string out_;
+    std::string text;  // output not yet written
     Totals totals;
 
 private:
@@ -208,7 +209,7 @@ int main(int argc, char** argv) {
         if (f != stdin) std::fclose(f);
         else std::clearerr(stdin);
     }
-    if (opt.mode == Mode::summary) summary_totals(output.out_, output.totals, opt.tolerance);
+    if (opt.mode == Mode::summary) summary_totals(output.text, output.totals, opt.tolerance);
     output.flush();
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fprintf(stderr, "preflist-report: cannot write standard output: %s\n", std::strerror(errno));
@@ -216,11 +217,11 @@ int main(int argc, char** argv) {
     }
     if (opt.svg_given) {
         if (names.size() > 70) names = names.substr(0, 67) + "...";
-        const std::string text = picture.svg("preflist-report: " + names);
+        const std::string svg = picture.svg("preflist-report: " + names);
         std::FILE* f = std::fopen(opt.svg.c_str(), "wb");
         int error = f ? 0 : errno;
         if (f) {
-            if (std::fwrite(text.data(), 1, text.size(), f) != text.size()) error = errno;
+            if (std::fwrite(svg.data(), 1, svg.size(), f) != svg.size()) error = errno;
             if (std::fclose(f) != 0 && !error) error = errno;
         }
         if (error) {

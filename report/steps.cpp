@@ -48,3 +48,18 @@ void Steps::irregular(long long tolerance, int station, std::vector<Irregular>& 
 }
 
 } // namespace report
+
+namespace report {
+
+std::pair<long long, long long> Steps::count_irregular(long long tolerance) const {
+    std::pair<long long, long long> n{0, 0};
+    if (!has_steps()) return n;
+    const long long typ = typical();
+    for (const Span& s : spans_) {
+        if (s.step > typ + tolerance) n.first += s.count;
+        else if (s.step < typ - tolerance) n.second += s.count;
+    }
+    return n;
+}
+
+} // namespace report

@@ -37,6 +37,8 @@ public:
     // The steps above typical + tolerance (gaps) and below typical -
     // tolerance (overlaps), in order, appended to out.
     void irregular(long long tolerance, int station, std::vector<Irregular>& out) const;
+    // How many of each there are, without listing them.
+    std::pair<long long, long long> count_irregular(long long tolerance) const;
 
 private:
     // A regular listing is a few long spans, so memory follows the changes of

@@ -48,8 +48,17 @@ void Tally::add(const Record& r) {
     }
 }
 
-RunReport finish_run(const Run& run, const Ending& ending, Tally tally, long long tolerance) {
+RunReport finish_run(const Run& run, const Ending& ending, Tally tally, long long tolerance, bool rows) {
     RunReport rep{run, ending, std::move(tally), tolerance, {}, 0, 0, {}};
+    if (!rows) {
+        for (const auto& [station, st] : rep.tally.stations) {
+            const auto n = st.steps.count_irregular(tolerance);
+            if (n.first || n.second) rep.by_station[station] = n;
+            rep.gaps += n.first;
+            rep.overlaps += n.second;
+        }
+        return rep;
+    }
     for (const auto& [station, st] : rep.tally.stations) st.steps.irregular(tolerance, station, rep.irregular);
     std::stable_sort(rep.irregular.begin(), rep.irregular.end(),
                      [](const Irregular& a, const Irregular& b) { return a.after_record < b.after_record; });

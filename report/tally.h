@@ -45,12 +45,13 @@ struct RunReport {
     Ending ending;
     Tally tally;
     long long tolerance = 1;
-    std::vector<Irregular> irregular;  // in record order
+    std::vector<Irregular> irregular;  // in record order; empty unless asked for
     long long gaps = 0, overlaps = 0;
     std::map<int, std::pair<long long, long long>> by_station;  // gaps, overlaps
 };
 
-RunReport finish_run(const Run& run, const Ending& ending, Tally tally, long long tolerance);
+// With rows false only the counts of gaps and overlaps are made, not their list.
+RunReport finish_run(const Run& run, const Ending& ending, Tally tally, long long tolerance, bool rows = true);
 
 // Whether a decoder note is the transmitter line.
 bool is_mismatch(const std::string& note);

@@ -3,7 +3,8 @@
 // Input: any bytes, read as a listing, once whole and once cut into pieces
 // whose size comes from the first byte. Checked: both reads report the same
 // events; every run that begins ends once; every record has a number from 1,
-// a record type, listed digits and a station of three digits; no reported
+// a record type, listed digits and a station of three digits; the gaps and
+// overlaps counted alone are those listed as rows; no reported
 // line lies past the lines read; the JSON and SVG texts hold no raw control
 // characters. Any crash or sanitizer report is a finding.
 #include <cstddef>
@@ -61,7 +62,10 @@ public:
     void end(const Run& run, const Ending& e) override {
         if (!open) finding("run ended without a beginning");
         open = false;
+        const RunReport counted = finish_run(run, e, tally_, 1, false);
         RunReport rep = finish_run(run, e, std::move(tally_), 1);
+        if (counted.gaps != rep.gaps || counted.overlaps != rep.overlaps || counted.by_station != rep.by_station)
+            finding("counted gaps differ from the rows");
         for (const Irregular& i : rep.irregular) gap_row(out, run, i);
         std::string json;
         json_run(json, rep);

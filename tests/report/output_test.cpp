@@ -191,6 +191,14 @@ TEST(Summary, TextOfASmallListingAndTotals) {
         totals.add(r);
     }
     summary_totals(out, totals, 1);
+    // The counts alone, as the summary makes them, are those of the rows.
+    for (RunReport& r : runs) {
+        const RunReport counted = finish_run(r.run, r.ending, r.tally, 1, false);
+        EXPECT_TRUE(counted.irregular.empty());
+        EXPECT_EQ(counted.gaps, r.gaps);
+        EXPECT_EQ(counted.overlaps, r.overlaps);
+        EXPECT_EQ(counted.by_station, r.by_station);
+    }
     EXPECT_EQ(out,
               "run 1: two, \"quoted\".dat\n"
               "  listing      preflist, line 1\n"
