@@ -89,10 +89,11 @@ def report_bench(b, build, big, small, runs):
         print(f"  {label:22}{wall:9.4f}{statistics.median(g[1] for g in got):9.4f}"
               f"{statistics.median(g[2] for g in got):10.0f}")
     print(f"  slowest median {worst:.4f} s (target < 0.1: {verdict(worst < 0.1)})")
-    small_rss = statistics.median(measure(["--gaps", listings["small"]])[2] for _ in range(runs))
-    big_rss = statistics.median(measure(["--gaps", listings["big"]])[2] for _ in range(runs))
-    print(f"  peak resident memory of --gaps: {os.path.getsize(small) // RECORD}-record listing {small_rss:.0f} KiB, "
-          f"{os.path.getsize(big) // RECORD}-record listing {big_rss:.0f} KiB")
+    for label, args in (("the summary", []), ("--gaps", ["--gaps"])):
+        small_rss = statistics.median(measure(args + [listings["small"]])[2] for _ in range(runs))
+        big_rss = statistics.median(measure(args + [listings["big"]])[2] for _ in range(runs))
+        print(f"  peak resident memory of {label}: {os.path.getsize(small) // RECORD}-record listing "
+              f"{small_rss:.0f} KiB, {os.path.getsize(big) // RECORD}-record listing {big_rss:.0f} KiB")
 
 
 def verdict(ok):

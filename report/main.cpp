@@ -130,7 +130,8 @@ public:
         if (o.mode == Mode::gaps) text = std::string(gap_columns) + "\n";
     }
 
-    void begin(const Run&) override { tally_ = Tally{}; }
+    // The stations keep their steps' spans only when rows or the picture need them.
+    void begin(const Run&) override { tally_ = Tally(rows() || picture_); }
 
     void record(const Run& run, const Record& r) override {
         tally_.add(r);
@@ -141,9 +142,7 @@ public:
     }
 
     void end(const Run& run, const Ending& e) override {
-        const bool rows = opt_.mode == Mode::gaps || opt_.mode == Mode::json;
-        const RunReport rep = finish_run(run, e, std::move(tally_), opt_.tolerance, rows);
-        tally_ = Tally{};
+        const RunReport rep = finish_run(run, e, std::move(tally_), opt_.tolerance, rows());
         switch (opt_.mode) {
         case Mode::summary: summary_run(text, rep); break;
         case Mode::gaps:
@@ -174,6 +173,8 @@ public:
     Totals totals;
 
 private:
+    bool rows() const { return opt_.mode == Mode::gaps || opt_.mode == Mode::json; }
+
     const Options& opt_;
     Picture* picture_;
     Tally tally_;

@@ -10,7 +10,12 @@ void Steps::add(long long record, long long when) {
         return;
     }
     const long long step = when - last_time_;
-    if (step > 0) ++counts_[step];
+    ++counts_[step];
+    if (!keep_spans_) {
+        last_record_ = record;
+        last_time_ = when;
+        return;
+    }
     Span* s = spans_.empty() ? nullptr : &spans_.back();
     const long long apart = s ? last_record_ - s->record : 0;
     const bool fits = apart > -1000000000 && apart < 1000000000 && s && s->count < 1000000000;
@@ -26,10 +31,11 @@ void Steps::add(long long record, long long when) {
 
 long long Steps::typical() const {
     long long best = 0, most = 0;
-    for (const auto& [step, n] : counts_)  // ascending, so a tie keeps the smaller
-        if (n > most) {
-            best = step;
-            most = n;
+    // Ascending, so a tie keeps the smaller.
+    for (auto it = counts_.upper_bound(0); it != counts_.end(); ++it)
+        if (it->second > most) {
+            best = it->first;
+            most = it->second;
         }
     return best;
 }
@@ -55,9 +61,9 @@ std::pair<long long, long long> Steps::count_irregular(long long tolerance) cons
     std::pair<long long, long long> n{0, 0};
     if (!has_steps()) return n;
     const long long typ = typical();
-    for (const Span& s : spans_) {
-        if (s.step > typ + tolerance) n.first += s.count;
-        else if (s.step < typ - tolerance) n.second += s.count;
+    for (const auto& [step, count] : counts_) {
+        if (step > typ + tolerance) n.first += count;
+        else if (step < typ - tolerance) n.second += count;
     }
     return n;
 }

@@ -17,6 +17,10 @@ struct Irregular {
 
 class Steps {
 public:
+    // Without its spans a station keeps only how often each step came: enough
+    // for the typical step and the counts, not for rows or a picture.
+    explicit Steps(bool spans = true) : keep_spans_(spans) {}
+
     // The next record of the station that has a time.
     void add(long long record, long long when);
 
@@ -48,7 +52,8 @@ private:
         int stride, count;  // records are counted up to 999999999 a run
     };
     std::deque<Span> spans_;  // grows in blocks, never copied
-    std::map<long long, long long> counts_;  // positive step -> how often
+    std::map<long long, long long> counts_;  // step -> how often
+    bool keep_spans_ = true;
     long long timed_ = 0, last_record_ = 0, last_time_ = 0, first_time_ = 0;
 };
 

@@ -24,7 +24,9 @@ void Tally::add(const Record& r) {
     last_listed = r.number;
     ++types[r.type];
     if (is_mismatch(r.note)) ++mismatches;
-    StationTally& st = stations[r.station];
+    auto [at, fresh] = stations.try_emplace(r.station);
+    if (fresh) at->second.steps = Steps(spans_);
+    StationTally& st = at->second;
     ++st.records;
     if (r.when) {
         const long long t = *r.when;

@@ -23,6 +23,8 @@ struct Mark {
 };
 
 struct Tally {
+    explicit Tally(bool spans = true) : spans_(spans) {}
+
     long long records = 0, rejected = 0, mismatches = 0, untimed = 0;
     std::map<int, long long> types;
     std::map<int, StationTally> stations;
@@ -35,6 +37,7 @@ struct Tally {
 
 private:
     void mark(int station, long long when, long long count);
+    bool spans_;  // whether the stations keep their steps' spans
     std::optional<long long> latest_;  // the time of the run's latest record that had one
     std::map<int, long long> waiting_;  // rejected records before any time, by station
 };

@@ -410,6 +410,15 @@ TEST(GapRule, PlantedGapsOverlapsAndSteps) {
             got.push_back({i.after_record, i.from, i.to, i.seconds, i.gap});
         }
         EXPECT_EQ(got, row.irregular) << row.what;
+
+        // Without spans: the same typical step and counts.
+        Steps counts(false);
+        for (const auto& [rec, t] : row.records) counts.add(rec, t);
+        std::pair<long long, long long> want{0, 0};
+        for (const Gap& g : row.irregular) ++(g.gap ? want.first : want.second);
+        EXPECT_EQ(counts.typical(), row.typical) << row.what;
+        EXPECT_EQ(counts.count_irregular(row.tolerance), want) << row.what;
+        EXPECT_EQ(s.count_irregular(row.tolerance), want) << row.what;
     }
 }
 
