@@ -19,15 +19,18 @@ build: $(BUILD)/CMakeCache.txt
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# Runs the program on the sample data file in a scratch folder and shows the listing.
+# Runs the program on the sample data file in a scratch folder and shows the
+# listing, then preflist-report's summary of it.
 run: build
 	rm -rf $(RUN_DIR) && mkdir -p $(RUN_DIR)
 	cp $(SAMPLE) $(RUN_DIR)/sample.dat
 	cd $(RUN_DIR) && $(CURDIR)/$(BUILD)/preflister sample.dat; echo "exit status $$?"
 	@echo "---- $(RUN_DIR)/preflist"
 	@cat $(RUN_DIR)/preflist
+	@echo "---- preflist-report $(RUN_DIR)/preflist"
+	@cd $(RUN_DIR) && $(CURDIR)/$(BUILD)/preflist-report; echo "exit status $$?"
 
-# Installs bin/preflister and share/man/man1/preflister.1 under $(PREFIX)
+# Installs bin/preflister, bin/preflist-report and their manual pages under $(PREFIX)
 # (DESTDIR, when given, is put in front of it).
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
@@ -48,22 +51,24 @@ test-sanitize:
 # input in $(FUZZ_BUILD)/artifacts.
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS ?= fuzz_format fuzz_decoder fuzz_scan
+FUZZ_TARGETS ?= fuzz_format fuzz_decoder fuzz_scan fuzz_report
 FUZZ_FLAGS ?=
 max_len_fuzz_format = 1024
 max_len_fuzz_decoder = 4096
 max_len_fuzz_scan = 12388
+max_len_fuzz_report = 8192
 
 fuzz-build:
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DPREFLISTER_FUZZ=ON -DPREFLISTER_TESTS=OFF
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_format fuzz_decoder fuzz_scan
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_format fuzz_decoder fuzz_scan fuzz_report
 
 fuzz: fuzz-build
 	@set -e; for t in $(FUZZ_TARGETS); do \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/artifacts; \
 	  echo "== $$t for $(FUZZ_SECONDS) s"; \
 	  max_len=$(max_len_fuzz_format); \
-	  case $$t in fuzz_decoder) max_len=$(max_len_fuzz_decoder);; fuzz_scan) max_len=$(max_len_fuzz_scan);; esac; \
+	  case $$t in fuzz_decoder) max_len=$(max_len_fuzz_decoder);; fuzz_scan) max_len=$(max_len_fuzz_scan);; \
+	    fuzz_report) max_len=$(max_len_fuzz_report);; esac; \
 	  $(FUZZ_BUILD)/$$t -max_total_time=$(FUZZ_SECONDS) -max_len=$$max_len -timeout=10 \
 	    -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t- $(FUZZ_FLAGS) \
 	    $(FUZZ_BUILD)/corpus/$$t tests/fuzz/corpus/$$t; \
@@ -77,7 +82,7 @@ BENCH_FLAGS ?=
 bench:
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
 	  -DPREFLISTER_TESTS=OFF -DPREFLISTER_BENCH=ON
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target preflister gendata iofloor bench_probe measure
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target preflister gendata iofloor bench_probe measure preflist-report
 	python3 bench/run_bench.py --build $(BENCH_BUILD) $(BENCH_FLAGS)
 
 # Windows: a native preflister.exe, cross-built with mingw-w64 (cmake/mingw-w64.cmake)

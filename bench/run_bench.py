@@ -6,7 +6,9 @@ and writes that preflister makes for the big file, then runs preflister and
 the floor (iofloor, which replays that log) alternately, standard output to
 a file, and prints median wall and CPU times, records per second and the
 ratio; then the peak resident memory of a 1 MiB and of the big run, and the
-heap allocations of a 16-record and a 4096-record run.
+heap allocations of a 16-record and a 4096-record run. Last, preflist-report
+on the listings of the 1 MiB and the big file: median wall and CPU time and
+peak resident memory of each output.
 """
 import argparse
 import os
@@ -47,6 +49,51 @@ class Bench:
         subprocess.run([os.path.join(self.build, "gendata"), self.path(name), str(records), str(seed)],
                        check=True)
         return self.path(name)
+
+
+def report_bench(b, build, big, small, runs):
+    """Times preflist-report on the listing preflister writes for big (and
+    for small, to show its memory does not follow the records)."""
+    report = os.path.join(build, "preflist-report")
+    folder = b.path("report")
+    os.makedirs(folder, exist_ok=True)
+    listings = {}
+    for name, data in (("small", small), ("big", big)):
+        listing = os.path.join(folder, f"{name}.preflist")
+        if os.path.exists(os.path.join(folder, "preflist")):
+            os.remove(os.path.join(folder, "preflist"))
+        subprocess.run([os.path.join(build, "preflister"), data], cwd=folder, stdout=subprocess.DEVNULL,
+                       check=True)
+        os.replace(os.path.join(folder, "preflist"), listing)
+        listings[name] = listing
+
+    def measure(args):
+        out = os.path.join(folder, "report.out")
+        res = subprocess.run([b.measure, out, report] + args, cwd=folder, stdout=subprocess.PIPE, check=True)
+        status, wall, cpu, rss = res.stdout.split()
+        if status != b"0":
+            sys.exit(f"bench: preflist-report {' '.join(args)} ended with status {status.decode()}")
+        return float(wall), float(cpu), int(rss)
+
+    lines = sum(1 for _ in open(listings["big"], "rb"))
+    print(f"preflist-report on the listing of the big file ({os.path.getsize(listings['big'])} bytes, {lines} "
+          f"lines), {runs} runs each; medians:")
+    print(f"  {'':22}{'wall s':>9}{'CPU s':>9}{'peak KiB':>10}")
+    worst = 0.0
+    for label, args in (("summary", []), ("--csv", ["--csv"]), ("--gaps", ["--gaps"]), ("--json", ["--json"]),
+                        ("summary --svg", ["--svg", "report.svg"])):
+        measure(args + [listings["big"]])  # untimed: the listing into the page cache
+        got = [measure(args + [listings["big"]]) for _ in range(runs)]
+        wall = statistics.median(g[0] for g in got)
+        worst = max(worst, wall)
+        print(f"  {label:22}{wall:9.4f}{statistics.median(g[1] for g in got):9.4f}"
+              f"{statistics.median(g[2] for g in got):10.0f}")
+    print(f"  slowest median {worst:.4f} s (target < 0.1: {verdict(worst < 0.1)})")
+    for label, args in (("the summary", []), ("--gaps", ["--gaps"])):
+        small_rss = statistics.median(measure(args + [listings["small"]])[2] for _ in range(runs))
+        big_rss = statistics.median(measure(args + [listings["big"]])[2] for _ in range(runs))
+        print(f"  peak resident memory of {label}: {os.path.getsize(small) // RECORD}-record listing "
+              f"{small_rss:.0f} KiB, {os.path.getsize(big) // RECORD}-record listing {big_rss:.0f} KiB")
 
 
 def verdict(ok):
@@ -152,6 +199,7 @@ def main():
         sys.exit("bench: bench_probe reported no allocation count")
     print(f"heap allocations (operator new): 16 records {counts[0]}, 4096 records {counts[1]} "
           f"(target the same: {verdict(counts[0] == counts[1])})")
+    report_bench(b, build, big, small, a.runs)
     print(f"load average after: {load()}")
 
 

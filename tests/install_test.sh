@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs a build tree into scratch prefixes with cmake --install and checks
-# what lands there: the program and its manual page, nothing else, and a
-# program that runs.
+# what lands there: the two programs and their manual pages, nothing else,
+# and programs that run.
 # Usage: install_test.sh CMAKE BUILD_DIR SOURCE_DIR [GENDATA]
 set -u
 
@@ -17,21 +17,24 @@ fail() { echo "FAIL: $*" >&2; status=1; }
 
 . "$(dirname "$0")/run_installed.sh"
 
-# Checks an installed tree at $1: exactly the two files, in their places.
+# Checks an installed tree at $1: exactly the four files, in their places.
 check_tree() {
-  local root=$1 files
-  files=$(cd "$root" && find . -type f | sort | tr '\n' ' ')
-  [ "$files" = "./bin/preflister ./share/man/man1/preflister.1 " ] ||
+  local root=$1 files page
+  files=$(cd "$root" && find . -type f | LC_ALL=C sort | tr '\n' ' ')
+  [ "$files" = "./bin/preflist-report ./bin/preflister ./share/man/man1/preflist-report.1 ./share/man/man1/preflister.1 " ] ||
     fail "installed files under $root are: $files"
-  [ -x "$root/bin/preflister" ] || fail "$root/bin/preflister is not executable"
-  cmp -s "$root/share/man/man1/preflister.1" "$source/doc/preflister.1" ||
-    fail "$root/share/man/man1/preflister.1 differs from doc/preflister.1"
+  for page in preflister preflist-report; do
+    [ -x "$root/bin/$page" ] || fail "$root/bin/$page is not executable"
+    cmp -s "$root/share/man/man1/$page.1" "$source/doc/$page.1" ||
+      fail "$root/share/man/man1/$page.1 differs from doc/$page.1"
+  done
 }
 
 prefix="$scratch/prefix"
 if "$cmake" --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1; then
   check_tree "$prefix"
   run_installed "$prefix/bin/preflister" "$source" "$gendata" "$scratch/run" || status=1
+  report_installed "$prefix/bin/preflist-report" "$scratch/run" || status=1
 else
   cat "$scratch/install.log" >&2
   fail "cmake --install $build --prefix $prefix"

@@ -42,6 +42,10 @@ grep -qE '^-rwxr-xr-x .* \./usr/bin/preflister$' <<<"$contents" ||
   fail "the .deb has no executable usr/bin/preflister"
 grep -qE ' \./usr/share/man/man1/preflister\.1(\.gz)?$' <<<"$contents" ||
   fail "the .deb has no usr/share/man/man1/preflister.1"
+grep -qE '^-rwxr-xr-x .* \./usr/bin/preflist-report$' <<<"$contents" ||
+  fail "the .deb has no executable usr/bin/preflist-report"
+grep -qE ' \./usr/share/man/man1/preflist-report\.1(\.gz)?$' <<<"$contents" ||
+  fail "the .deb has no usr/share/man/man1/preflist-report.1"
 if [ $status -ne 0 ]; then printf '%s\n' "$contents" >&2; fi
 
 # Its control fields.
@@ -56,24 +60,30 @@ if command -v dpkg >/dev/null 2>&1; then
     fail "Architecture is '$(field Architecture)'"
 fi
 
-# The tarball holds the same two files below its top folder.
+# The tarball holds the same four files below its top folder.
 if [ -f "${tgzs[0]}" ]; then
   list=$(tar -tzf "${tgzs[0]}") || fail "tar -tzf ${tgzs[0]}"
   grep -qE '^[^/]+/bin/preflister$' <<<"$list" || fail "the .tar.gz has no bin/preflister"
   grep -qE '^[^/]+/share/man/man1/preflister\.1(\.gz)?$' <<<"$list" ||
     fail "the .tar.gz has no share/man/man1/preflister.1"
+  grep -qE '^[^/]+/bin/preflist-report$' <<<"$list" || fail "the .tar.gz has no bin/preflist-report"
+  grep -qE '^[^/]+/share/man/man1/preflist-report\.1(\.gz)?$' <<<"$list" ||
+    fail "the .tar.gz has no share/man/man1/preflist-report.1"
 fi
 
 # Unpack into a scratch root and run the packaged program there.
 root="$scratch/root"
 if dpkg-deb -x "$deb" "$root"; then
-  page="$root/usr/share/man/man1/preflister.1"
-  if [ -f "$page.gz" ]; then
-    gzip -dc "$page.gz" | cmp -s - "$source/doc/preflister.1" || fail "packaged manual page differs"
-  else
-    cmp -s "$page" "$source/doc/preflister.1" || fail "packaged manual page differs"
-  fi
+  for name in preflister preflist-report; do
+    page="$root/usr/share/man/man1/$name.1"
+    if [ -f "$page.gz" ]; then
+      gzip -dc "$page.gz" | cmp -s - "$source/doc/$name.1" || fail "packaged manual page $name.1 differs"
+    else
+      cmp -s "$page" "$source/doc/$name.1" || fail "packaged manual page $name.1 differs"
+    fi
+  done
   run_installed "$root/usr/bin/preflister" "$source" "$gendata" "$scratch/run" || status=1
+  report_installed "$root/usr/bin/preflist-report" "$scratch/run" || status=1
 else
   fail "dpkg-deb -x $deb"
 fi

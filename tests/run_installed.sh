@@ -1,5 +1,10 @@
 # Sourced by the install and package tests.
 #
+# report_installed BIN RUN_DIR
+#   Runs the installed preflist-report BIN in RUN_DIR, where run_installed
+#   has left a listing, and checks its summary: exit status 0, nothing on
+#   standard error, one run of sample.dat ended at the end of the file.
+#
 # run_installed BIN SOURCE_DIR GENDATA RUN_DIR
 #   Runs the installed program BIN in the new folder RUN_DIR on a small data
 #   file (SOURCE_DIR/examples/sample.dat; without it, one made by GENDATA, or
@@ -54,4 +59,18 @@ run_installed() {
   [ "$lines" -eq "$records" ] ||
     { echo "FAIL: preflist has $lines listing lines for $records records" >&2; ok=1; }
   return $ok
+}
+
+report_installed() {
+  local bin=$1 dir=$2 rc
+  (cd "$dir" && exec "$bin" >report.out 2>report.err </dev/null)
+  rc=$?
+  if [ $rc -ne 0 ] || [ -s "$dir/report.err" ]; then
+    echo "FAIL: $bin: exit status $rc, expected 0 and nothing on standard error:" >&2
+    cat "$dir/report.err" >&2
+    return 1
+  fi
+  grep -qx 'run 1: sample.dat' "$dir/report.out" && grep -q '^  ended        end of file, at record ' "$dir/report.out" &&
+    grep -qx 'total: 1 run in 1 listing' "$dir/report.out" ||
+    { echo "FAIL: $bin: unexpected summary:" >&2; cat "$dir/report.out" >&2; return 1; }
 }

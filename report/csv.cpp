@@ -1,0 +1,71 @@
+#include "report/csv.h"
+
+#include <charconv>
+#include <cstdio>
+
+#include "report/timestamp.h"
+
+namespace report {
+
+const char* const record_columns = "run,file,record,type,date,time,timestamp,station,zero_range_start,note";
+const char* const gap_columns = "run,file,station,after_record,from,to,seconds,kind";
+
+std::string csv_field(std::string_view s) {
+    if (s.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(s);
+    std::string q = "\"";
+    for (char c : s) {
+        if (c == '"') q += '"';
+        q += c;
+    }
+    return q + '"';
+}
+
+namespace {
+
+void put_number(std::string& out, long long v) {
+    char b[24];
+    auto end = std::to_chars(b, b + sizeof b, v).ptr;
+    out.append(b, end);
+}
+
+} // namespace
+
+// One row per record of a long listing: built without formatted printing.
+void record_row(std::string& out, const Run& run, const Record& r) {
+    static const char hex[] = "0123456789ABCDEF";
+    put_number(out, run.number);
+    out += ',';
+    if (run.file.find_first_of(",\"\r\n") == std::string::npos) out += run.file;
+    else out += csv_field(run.file);
+    out += ',';
+    put_number(out, r.number);
+    out += ',';
+    put_number(out, r.type);
+    out += ',';
+    out.append(r.date, 5);
+    out += ',';
+    out.append(r.time, 6);
+    out += ',';
+    if (r.when) {
+        char t[iso_size];
+        iso_time(*r.when, t);
+        out.append(t, iso_size);
+    }
+    const char tail[] = {',', hex[r.station >> 8 & 15], hex[r.station >> 4 & 15], hex[r.station & 15], ',',
+                         r.zero ? '1' : '0', ','};
+    out.append(tail, sizeof tail);
+    if (!r.note.empty()) out += csv_field(r.note);
+    out += '\n';
+}
+
+void gap_row(std::string& out, const Run& run, const Irregular& i) {
+    char b[128];
+    std::snprintf(b, sizeof b, "%ld,", run.number);
+    out += b;
+    out += csv_field(run.file);
+    std::snprintf(b, sizeof b, ",%03X,%lld,%s,%s,%lld,%s\n", static_cast<unsigned>(i.station), i.after_record,
+                  iso_time(i.from).c_str(), iso_time(i.to).c_str(), i.seconds, i.gap ? "gap" : "overlap");
+    out += b;
+}
+
+} // namespace report

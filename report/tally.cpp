@@ -1,0 +1,94 @@
+#include "report/tally.h"
+
+#include <algorithm>
+
+#include "report/lines.h"
+
+namespace report {
+
+bool is_mismatch(const std::string& note) { return note.compare(0, xmtr_text.size() - 1, xmtr_text.substr(1)) == 0; }
+
+void Tally::mark(int station, long long when, long long count) {
+    if (!rejected_marks.empty()) {
+        Mark& m = rejected_marks.back();
+        if (m.station == station && m.when == when) {
+            m.count += count;
+            return;
+        }
+    }
+    rejected_marks.push_back({station, when, count});
+}
+
+void Tally::add(const Record& r) {
+    ++records;
+    last_listed = r.number;
+    ++types[r.type];
+    if (is_mismatch(r.note)) ++mismatches;
+    auto [at, fresh] = stations.try_emplace(r.station);
+    if (fresh) at->second.steps = Steps(spans_);
+    StationTally& st = at->second;
+    ++st.records;
+    if (r.when) {
+        const long long t = *r.when;
+        st.steps.add(r.number, t);
+        if (!first) {
+            first = t;
+            first_record = r.number;
+        }
+        last = t;
+        last_record = r.number;
+        latest_ = t;
+        for (const auto& [station, n] : waiting_) mark(station, t, n);
+        waiting_.clear();
+    } else {
+        ++untimed;
+    }
+    if (r.type < 0) {
+        ++rejected;
+        if (latest_) mark(r.station, *latest_, 1);
+        else ++waiting_[r.station];
+    }
+}
+
+RunReport finish_run(const Run& run, const Ending& ending, Tally tally, long long tolerance, bool rows) {
+    RunReport rep{run, ending, std::move(tally), tolerance, {}, 0, 0, {}};
+    if (!rows) {
+        for (const auto& [station, st] : rep.tally.stations) {
+            const auto n = st.steps.count_irregular(tolerance);
+            if (n.first || n.second) rep.by_station[station] = n;
+            rep.gaps += n.first;
+            rep.overlaps += n.second;
+        }
+        return rep;
+    }
+    for (const auto& [station, st] : rep.tally.stations) st.steps.irregular(tolerance, station, rep.irregular);
+    std::stable_sort(rep.irregular.begin(), rep.irregular.end(),
+                     [](const Irregular& a, const Irregular& b) { return a.after_record < b.after_record; });
+    for (const Irregular& i : rep.irregular) {
+        ++(i.gap ? rep.gaps : rep.overlaps);
+        auto& n = rep.by_station[i.station];
+        ++(i.gap ? n.first : n.second);
+    }
+    return rep;
+}
+
+void Totals::add(const RunReport& r) {
+    ++runs;
+    const Tally& t = r.tally;
+    records += t.records;
+    rejected += t.rejected;
+    mismatches += t.mismatches;
+    untimed += t.untimed;
+    gaps += r.gaps;
+    overlaps += r.overlaps;
+    ++(r.ending.kind == Ending::eof ? ended_eof : r.ending.kind == Ending::parity ? ended_parity : ended_none);
+    for (const auto& [type, n] : t.types) types[type] += n;
+    for (const auto& [station, st] : t.stations) {
+        stations[station].first += st.records;
+        ++stations[station].second;
+    }
+    if (t.first && (!first || *t.first < *first)) first = t.first;
+    if (t.last && (!last || *t.last > *last)) last = t.last;
+}
+
+} // namespace report
