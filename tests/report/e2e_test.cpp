@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e_support.h"
 #include "tests/report/run_support.h"
+#include "tests/test_support.h"
 #include "tools/records.h"
 
 using report_test::Result;
-using report_test::Scratch;
-using report_test::visible;
+using Scratch = testing_support::ScratchDir;
+using e2e::visible;
 
 namespace {
 

@@ -7,14 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e_support.h"
 #include "tests/report/run_support.h"
+#include "tests/test_support.h"
 
 #ifdef REPORT_HAVE_PNG
 #include <png.h>
 #endif
 
 using report_test::Result;
-using report_test::Scratch;
+using Scratch = testing_support::ScratchDir;
 
 namespace {
 
