@@ -50,9 +50,10 @@ void scan_records() {
     const std::int32_t passes = run.maxrec;
     for (std::int32_t pass = 1; pass <= passes; ++pass) {
         scan.irec = pass;
-        // A pass starts with cbuf all 255 and ibuf all 0, but a whole record
-        // overwrites both, and a read that stops short ends the loop.
-        run.ios = fmtio::read_bytes(preface::data_unit, run.cbuf + 1, preface::record_size);
+        // The bytes go straight into ibuf, whose unsigned bytes are the
+        // values 0..255. Clearing it first would change nothing: a whole
+        // record overwrites it, and a read that stops short ends the loop.
+        run.ios = fmtio::read_bytes(preface::data_unit, scan.ibuf + 1, preface::record_size);
         if (run.ios > 0) {
             fmtio::write_formatted(fmtio::default_unit, parity_console_fmt, {item(scan.irec)});
             fmtio::write_formatted(listing_unit, parity_listing_fmt, {item(scan.irec)});
@@ -66,8 +67,6 @@ void scan_records() {
             fmtio::stop();
         }
         scan.ipos = 1;
-        for (int k = 1; k <= preface::record_size; ++k)
-            scan.ibuf[k] = static_cast<std::int16_t>(run.cbuf[k] & 255);
 
         scan.ivstat_prev = scan.ivstat;
         preface::decode_preface();

@@ -50,7 +50,9 @@ void field(InputRecord& in, std::size_t w, Take take)
     in.pos = end;
 }
 
-std::int32_t read_int(InputRecord& in, const Op& op, const char* name)
+// Op or PlanField: anything with the descriptor's kind and width.
+template <class D>
+std::int32_t read_int(InputRecord& in, const D& op, const char* name)
 {
     // I1 over a digit, as every packed-decimal date and time digit is read.
     if (op.width == 1 && in.pos < in.n && in.s[in.pos] >= '0' && in.s[in.pos] <= '9')
@@ -87,7 +89,8 @@ int hex_value(char c)
     return -1;
 }
 
-std::int32_t read_hex(InputRecord& in, const Op& op, const char* name)
+template <class D>
+std::int32_t read_hex(InputRecord& in, const D& op, const char* name)
 {
     std::uint32_t v = 0;
     field(in, static_cast<std::size_t>(op.width), [&](char c) {
@@ -105,7 +108,8 @@ std::int32_t read_hex(InputRecord& in, const Op& op, const char* name)
 
 // A w into a variable of length L: the first w characters from the left, or
 // the last L when the field is wider; positions past the record read blanks.
-void read_chars(InputRecord& in, const Op& op, char* dest, std::size_t len)
+template <class D>
+void read_chars(InputRecord& in, const D& op, char* dest, std::size_t len)
 {
     std::size_t w = op.width == 0 ? len : static_cast<std::size_t>(op.width);
     std::size_t from = in.pos + (w > len ? w - len : 0);
@@ -114,7 +118,8 @@ void read_chars(InputRecord& in, const Op& op, char* dest, std::size_t len)
     in.pos += w;
 }
 
-void read_item(InputRecord& in, const Op& op, const ReadItem& it, const char* name)
+template <class D>
+void read_item(InputRecord& in, const D& op, const ReadItem& it, const char* name)
 {
     if (it.ival) {
         switch (op.kind) {
@@ -142,10 +147,58 @@ void read_item(InputRecord& in, const Op& op, const ReadItem& it, const char* na
     read_chars(in, op, it.text, len);
 }
 
+// What the text before a field does to the read position.
+void step(InputRecord& in, std::int32_t skip, bool slash, std::int32_t after)
+{
+    in.pos += static_cast<std::size_t>(skip);
+    if (slash) {
+        in.next_record();
+        in.pos += static_cast<std::size_t>(after);
+    }
+}
+
+void parse_planned(const Plan& pl, InputRecord& in, const ReadItem* items, std::size_t n, const char* name)
+{
+    if (n == 0)
+        return;
+    const Pass* pass = &pl.first;
+    std::size_t k = 0;
+    for (;;) {
+        const PlanField* f = pl.fields.data() + pass->field;
+        for (const PlanField* end = f + pass->fields; f != end; ++f) {
+            step(in, f->in_skip, f->in_slash, f->in_after);
+            for (std::int32_t c = 0; c < f->count; ++c) {
+                read_item(in, *f, items[k], name);
+                if (++k == n)
+                    return;
+            }
+        }
+        step(in, pass->in_skip, pass->in_slash, pass->in_after);
+        if (!pl.reverts_to_data)
+            fail(Error::fmt_no_data_descriptor, Stmt::read, name);
+        in.next_record();
+        pass = &pl.again;
+    }
+}
+
 } // namespace
 
 void parse(const Format& f, const char* text, std::size_t len, const ReadItem* items, std::size_t n,
            const char* name)
+{
+    const Plan* pl = f.plan();
+    if (!pl) {
+        parse_stepwise(f, text, len, items, n, name);
+        return;
+    }
+    if (n > 0 && !f.has_data())
+        fail(Error::fmt_no_data_descriptor, Stmt::read, name);
+    InputRecord in{text, text ? len : 0};
+    parse_planned(*pl, in, items, n, name);
+}
+
+void parse_stepwise(const Format& f, const char* text, std::size_t len, const ReadItem* items, std::size_t n,
+                    const char* name)
 {
     if (!f.ok())
         fail(f.error(), Stmt::read, name);

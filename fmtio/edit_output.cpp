@@ -1,5 +1,6 @@
 // Formatted output: the I, Z and A edits, each laid out first and then emitted.
 #include <cstdint>
+#include <cstring>
 
 #include "fmtio/format_control.h"
 #include "fmtio/output_record.h"
@@ -16,7 +17,9 @@ std::uint32_t magnitude(std::int32_t v)
     return v < 0 ? 0u - static_cast<std::uint32_t>(v) : static_cast<std::uint32_t>(v);
 }
 
-void edit_int(OutputRecord& out, const Op& op, std::int32_t v)
+// Op or PlanField: anything with the descriptor's kind, width and digits.
+template <class D>
+void edit_int(OutputRecord& out, const D& op, std::int32_t v)
 {
     char digits[10];
     std::size_t nd = 0;
@@ -42,10 +45,15 @@ void edit_int(OutputRecord& out, const Op& op, std::int32_t v)
         *p++ = digits[k - 1];
 }
 
-void edit_hex(OutputRecord& out, const Op& op, const Item& it)
+std::uint32_t hex_bits(const Item& it)
 {
-    std::uint32_t bits = it.kind == Item::i16 ? static_cast<std::uint16_t>(it.value)
-                                              : static_cast<std::uint32_t>(it.value);
+    return it.kind == Item::i16 ? static_cast<std::uint16_t>(it.value) : static_cast<std::uint32_t>(it.value);
+}
+
+template <class D>
+void edit_hex(OutputRecord& out, const D& op, const Item& it)
+{
+    std::uint32_t bits = hex_bits(it);
     // Z1, most fields of every record: the lowest digit, a zero included.
     if (op.width == 1 && op.digits == 1) {
         out.put(hex_digits[bits & 15]);
@@ -72,7 +80,8 @@ void edit_hex(OutputRecord& out, const Op& op, const Item& it)
         *p++ = rev[k - 1];
 }
 
-void edit_chars(OutputRecord& out, const Op& op, const char* p, std::size_t n)
+template <class D>
+void edit_chars(OutputRecord& out, const D& op, const char* p, std::size_t n)
 {
     std::size_t w = op.width == 0 ? n : static_cast<std::size_t>(op.width);
     if (w <= n) {
@@ -94,7 +103,8 @@ std::size_t int_bytes(const Item& it, char* b)
     return n;
 }
 
-void edit(OutputRecord& out, const Op& op, const Item& it, Stmt stmt, const char* name)
+template <class D>
+void edit(OutputRecord& out, const D& op, const Item& it, Stmt stmt, const char* name)
 {
     if (it.kind == Item::chars) {
         if (op.kind != OpKind::char_edit)
@@ -121,10 +131,162 @@ void edit(OutputRecord& out, const Op& op, const Item& it, Stmt stmt, const char
     }
 }
 
+// Decimal text of Iw.m (m at least 1) right-aligned in a w-column slot that
+// holds blanks already: the text alone is written, or w asterisks.
+void put_dec(char* at, std::size_t w, std::size_t m, std::int32_t v)
+{
+    char digits[10];
+    char* end = digits + sizeof digits;
+    char* d = end;
+    std::uint32_t mag = magnitude(v);
+    do {
+        *--d = static_cast<char>('0' + mag % 10);
+        mag /= 10;
+    } while (mag != 0);
+    std::size_t nd = static_cast<std::size_t>(end - d);
+    std::size_t body = nd > m ? nd : m;
+    std::size_t len = body + (v < 0 ? 1 : 0);
+    if (len > w) {
+        for (std::size_t k = 0; k < w; ++k)
+            at[k] = '*';
+        return;
+    }
+    char* p = at + (w - len);
+    if (v < 0)
+        *p++ = '-';
+    for (std::size_t k = nd; k < body; ++k)
+        *p++ = '0';
+    while (d != end)
+        *p++ = *d++;
+}
+
+// Zw.m (m at least 1) the same way: the low-order w digits when wider.
+void put_hex(char* at, std::size_t w, std::size_t m, std::uint32_t bits)
+{
+    std::size_t nd = 0;
+    for (std::uint32_t b = bits; b != 0; b >>= 4)
+        ++nd;
+    std::size_t len = nd > m ? nd : m;
+    if (len > w)
+        len = w;
+    char* p = at + w;
+    for (std::size_t k = 0; k < len; ++k, bits >>= 4)
+        *--p = hex_digits[bits & 15];
+}
+
+// A gap between data edits; a backslash counts only in the final scan.
+void run_gap(OutputRecord& out, const Plan& pl, std::int32_t first, std::int32_t len, bool final)
+{
+    for (const Op *op = pl.gaps.data() + first, *end = op + len; op != end; ++op) {
+        switch (op->kind) {
+        case OpKind::literal: out.text(pl.pool.data() + op->pos, static_cast<std::size_t>(op->len)); break;
+        case OpKind::skip: out.blanks(static_cast<std::size_t>(op->width)); break;
+        case OpKind::slash: out.next_record(); break;
+        case OpKind::keep_open:
+            if (final)
+                out.mark_open();
+            break;
+        default: break;
+        }
+    }
+}
+
+// A run's template with its first m fields filled in; when m is short of
+// the run, the final scan stops at field m and the template is cut there.
+void write_run(OutputRecord& out, const Plan& pl, const Piece& pc, const Item* it, std::size_t m, Stmt stmt,
+               const char* name)
+{
+    const PlanField* f = pl.fields.data() + pc.field;
+    std::size_t len = static_cast<std::size_t>(pc.text_len);
+    if (m < static_cast<std::size_t>(pc.items)) {
+        const PlanField* g = f;
+        std::size_t left = m;
+        while (left >= static_cast<std::size_t>(g->count))
+            left -= static_cast<std::size_t>(g++->count);
+        len = left == 0 ? static_cast<std::size_t>(g->stop)
+                        : static_cast<std::size_t>(g->off) + left * static_cast<std::size_t>(g->width);
+        if (len == 0)
+            return;
+    }
+    char* q = out.place(len);
+    std::memcpy(q, pl.pool.data() + pc.text, len);
+    for (; m > 0; ++f) {
+        std::size_t c = static_cast<std::size_t>(f->count) < m ? static_cast<std::size_t>(f->count) : m;
+        m -= c;
+        char* at = q + f->off;
+        std::size_t w = static_cast<std::size_t>(f->width);
+        std::size_t digits = static_cast<std::size_t>(f->digits);
+        for (std::size_t k = 0; k < c; ++k, ++it) {
+            if (it->kind == Item::chars)
+                fail(Error::char_item, stmt, name);
+            if (f->z1)
+                at[k] = hex_digits[it->value & 15];
+            else if (f->kind == OpKind::int_edit)
+                put_dec(at + k * w, w, digits, it->value);
+            else
+                put_hex(at + k * w, w, digits, hex_bits(*it));
+        }
+    }
+}
+
+// The format's passes as laid out: the first from the start, then one from
+// the reversion point for as long as items are left; the statement's last
+// record is left to the caller to end.
+void render_planned(const Plan& pl, const Item* items, std::size_t n, OutputRecord& out, Stmt stmt,
+                    const char* name)
+{
+    const Pass* pass = &pl.first;
+    std::size_t k = 0;
+    for (;;) {
+        const Piece* pc = pl.pieces.data() + pass->piece;
+        for (const Piece* end = pc + pass->pieces; pc != end; ++pc) {
+            std::size_t left = n - k;
+            if (pc->gap_len > 0)
+                run_gap(out, pl, pc->gap, pc->gap_len, left == 0);
+            std::size_t m = left < static_cast<std::size_t>(pc->items) ? left : static_cast<std::size_t>(pc->items);
+            if (pc->run) {
+                write_run(out, pl, *pc, items + k, m, stmt, name);
+            } else {
+                const PlanField& f = pl.fields[static_cast<std::size_t>(pc->field)];
+                for (std::size_t j = 0; j < m; ++j)
+                    edit(out, f, items[k + j], stmt, name);
+            }
+            k += m;
+            if (m < static_cast<std::size_t>(pc->items))
+                return;
+        }
+        if (pass->tail_len > 0)
+            run_gap(out, pl, pass->tail, pass->tail_len, k == n);
+        if (k == n)
+            return;
+        // Without a data descriptor after the reversion point, the items
+        // left over would send the scan round for ever.
+        if (!pl.reverts_to_data)
+            fail(Error::fmt_no_data_descriptor, stmt, name);
+        out.next_record();
+        pass = &pl.again;
+    }
+}
+
 } // namespace
 
 void render(const Format& f, const Item* items, std::size_t n, RecordSink& sink, Stmt stmt,
             const char* name)
+{
+    const Plan* pl = f.plan();
+    if (!pl) {
+        render_stepwise(f, items, n, sink, stmt, name);
+        return;
+    }
+    if (n > 0 && !f.has_data())
+        fail(Error::fmt_no_data_descriptor, stmt, name);
+    OutputRecord out(sink);
+    render_planned(*pl, items, n, out, stmt, name);
+    out.finish();
+}
+
+void render_stepwise(const Format& f, const Item* items, std::size_t n, RecordSink& sink, Stmt stmt,
+                     const char* name)
 {
     if (!f.ok())
         fail(f.error(), stmt, name);

@@ -1,0 +1,260 @@
+// Lays a compiled format out ahead: the walk every statement would make, done once.
+#include "fmtio/plan.h"
+
+namespace fmtio {
+
+namespace {
+
+// Bounds on a plan; a format beyond them is walked op by op instead. The
+// program's longest format unrolls to 89 edits and 40 literals and skips.
+constexpr std::size_t max_events = 4096;
+constexpr std::size_t max_pool = 16384;
+constexpr int max_depth = 16;
+
+bool is_data(OpKind k) { return k == OpKind::int_edit || k == OpKind::hex_edit || k == OpKind::char_edit; }
+
+// Every op the walker carries out, in order, from the start of the format
+// to its end, each data edit once per use; and the first of them that the
+// walk makes at the reversion point.
+bool unroll(const std::vector<Op>& ops, int reversion, std::vector<int>& events, std::size_t& again)
+{
+    struct Frame {
+        int open;
+        int left;
+    } stack[max_depth];
+    int depth = 0;
+    bool seen = false;
+    for (int pos = 0;;) {
+        if (pos == reversion && depth == 0 && !seen) {
+            again = events.size();
+            seen = true;
+        }
+        const Op& op = ops[static_cast<std::size_t>(pos)];
+        switch (op.kind) {
+        case OpKind::group_open:
+            if (depth == max_depth)
+                return false;
+            stack[depth++] = Frame{pos, op.repeat};
+            ++pos;
+            break;
+        case OpKind::group_close:
+            if (--stack[depth - 1].left > 0) {
+                pos = stack[depth - 1].open + 1;
+            } else {
+                --depth;
+                ++pos;
+            }
+            break;
+        case OpKind::end:
+            return seen;
+        default:
+            for (int r = is_data(op.kind) ? op.repeat : 1; r > 0; --r) {
+                if (events.size() == max_events)
+                    return false;
+                events.push_back(pos);
+            }
+            ++pos;
+            break;
+        }
+    }
+}
+
+// The text and skips between two slashes, as they leave the record: the
+// characters written (blanks between literals included, and the leading
+// skips when a literal follows them) and the blanks still pending after them.
+struct Segment {
+    std::string text;
+    std::int32_t trail = 0;
+    bool open = false;  // a backslash among them
+};
+
+struct Builder {
+    const std::vector<Op>& ops;
+    const char* src;  // the format's literal pool
+    Plan& plan;
+
+    // Splits a gap (op indices) at its slashes.
+    std::vector<Segment> segments(const std::vector<int>& gap) const
+    {
+        std::vector<Segment> segs(1);
+        for (int k : gap) {
+            const Op& op = ops[static_cast<std::size_t>(k)];
+            Segment& s = segs.back();
+            switch (op.kind) {
+            case OpKind::literal:
+                if (op.len > 0) {
+                    s.text.append(static_cast<std::size_t>(s.trail), ' ');
+                    s.text.append(src + op.pos, static_cast<std::size_t>(op.len));
+                    s.trail = 0;
+                }
+                break;
+            case OpKind::skip: s.trail += op.width; break;
+            case OpKind::keep_open: s.open = true; break;
+            case OpKind::slash: segs.emplace_back(); break;
+            default: break;
+            }
+        }
+        return segs;
+    }
+
+    static bool simple(const std::vector<Segment>& segs) { return segs.size() == 1 && !segs[0].open; }
+
+    void emit(const Segment& s)
+    {
+        if (!s.text.empty()) {
+            Op op{OpKind::literal};
+            op.pos = static_cast<std::int32_t>(plan.pool.size());
+            op.len = static_cast<std::int32_t>(s.text.size());
+            plan.pool += s.text;
+            plan.gaps.push_back(op);
+        }
+        if (s.trail > 0) {
+            Op op{OpKind::skip};
+            op.width = s.trail;
+            plan.gaps.push_back(op);
+        }
+        if (s.open)
+            plan.gaps.push_back(Op{OpKind::keep_open});
+    }
+
+    // Gap ops for the segments [0, last), each ended by its slash; and, when
+    // `whole`, the last one too. Returns the first op's index.
+    std::int32_t program(const std::vector<Segment>& segs, bool whole, std::int32_t& len)
+    {
+        std::int32_t first = static_cast<std::int32_t>(plan.gaps.size());
+        for (std::size_t k = 0; k + 1 < segs.size(); ++k) {
+            emit(segs[k]);
+            plan.gaps.push_back(Op{OpKind::slash});
+        }
+        if (whole)
+            emit(segs.back());
+        else if (segs.back().open)
+            plan.gaps.push_back(Op{OpKind::keep_open});
+        len = static_cast<std::int32_t>(plan.gaps.size()) - first;
+        return first;
+    }
+
+    // What a gap does to an input position: literals and skips step over
+    // characters, a slash moves to the end of the record.
+    void input(const std::vector<int>& gap, std::int32_t& skip, std::int32_t& after, bool& slash) const
+    {
+        skip = after = 0;
+        slash = false;
+        for (int k : gap) {
+            const Op& op = ops[static_cast<std::size_t>(k)];
+            std::int32_t n = op.kind == OpKind::literal ? op.len : op.kind == OpKind::skip ? op.width : 0;
+            if (op.kind == OpKind::slash)
+                slash = true;
+            (slash ? after : skip) += n;
+        }
+    }
+
+    bool pass(const std::vector<int>& events, std::size_t from, Pass& p)
+    {
+        // The data edits, each with the gap before it; like edits with
+        // nothing between them share one field.
+        struct Edit {
+            PlanField f;
+            std::vector<int> gap;
+        };
+        std::vector<Edit> edits;
+        std::vector<int> gap;
+        for (std::size_t e = from; e < events.size(); ++e) {
+            const Op& op = ops[static_cast<std::size_t>(events[e])];
+            if (!is_data(op.kind)) {
+                gap.push_back(events[e]);
+                continue;
+            }
+            if (gap.empty() && !edits.empty()) {
+                PlanField& last = edits.back().f;
+                if (last.kind == op.kind && last.width == op.width && last.digits == op.digits) {
+                    ++last.count;
+                    continue;
+                }
+            }
+            PlanField f{};
+            f.kind = op.kind;
+            f.width = op.width;
+            f.digits = op.digits;
+            f.z1 = op.kind == OpKind::hex_edit && op.width == 1 && op.digits == 1;
+            f.count = 1;
+            edits.push_back(Edit{f, gap});
+            gap.clear();
+        }
+
+        p.piece = static_cast<std::int32_t>(plan.pieces.size());
+        p.field = static_cast<std::int32_t>(plan.fields.size());
+        for (Edit& e : edits)
+            input(e.gap, e.f.in_skip, e.f.in_after, e.f.in_slash);
+        input(gap, p.in_skip, p.in_after, p.in_slash);
+
+        auto fixed = [](const PlanField& f) { return f.kind != OpKind::char_edit && f.digits >= 1; };
+        for (std::size_t i = 0; i < edits.size();) {
+            Piece pc{};
+            pc.field = static_cast<std::int32_t>(plan.fields.size());
+            std::vector<Segment> segs = segments(edits[i].gap);
+            if (!fixed(edits[i].f)) {
+                // Its width waits for its item: the gap's blanks stay pending.
+                pc.gap = program(segs, true, pc.gap_len);
+                pc.fields = 1;
+                pc.items = edits[i].f.count;
+                plan.fields.push_back(edits[i].f);
+                plan.pieces.push_back(pc);
+                ++i;
+                continue;
+            }
+            // A run: what the first gap writes after its last slash, and
+            // everything from its first field on, is one template.
+            pc.run = true;
+            pc.gap = program(segs, false, pc.gap_len);
+            std::string text;
+            const Segment* s = &segs.back();
+            std::size_t j = i;
+            do {
+                PlanField f = edits[j].f;
+                text += s->text;
+                f.stop = static_cast<std::int32_t>(text.size());
+                text.append(static_cast<std::size_t>(s->trail), ' ');
+                f.off = static_cast<std::int32_t>(text.size());
+                text.append(static_cast<std::size_t>(f.width) * static_cast<std::size_t>(f.count), ' ');
+                if (plan.pool.size() + text.size() > max_pool)
+                    return false;
+                plan.fields.push_back(f);
+                pc.items += f.count;
+                ++pc.fields;
+                if (++j == edits.size() || !fixed(edits[j].f))
+                    break;
+                segs = segments(edits[j].gap);
+                s = &segs.back();
+            } while (simple(segs));
+            pc.text = static_cast<std::int32_t>(plan.pool.size());
+            pc.text_len = static_cast<std::int32_t>(text.size());
+            plan.pool += text;
+            plan.pieces.push_back(pc);
+            i = j;
+        }
+        p.pieces = static_cast<std::int32_t>(plan.pieces.size()) - p.piece;
+        p.fields = static_cast<std::int32_t>(plan.fields.size()) - p.field;
+        p.tail = program(segments(gap), true, p.tail_len);
+        return plan.pool.size() <= max_pool;
+    }
+};
+
+} // namespace
+
+bool make_plan(const std::vector<Op>& ops, const char* pool, int reversion, Plan& plan)
+{
+    std::vector<int> events;
+    std::size_t again = 0;
+    if (ops.empty() || !unroll(ops, reversion, events, again))
+        return false;
+    Builder b{ops, pool, plan};
+    if (!b.pass(events, 0, plan.first) || !b.pass(events, again, plan.again))
+        return false;
+    // Items left over after a pass go round again only if the reversion
+    // point has a data edit after it to take them.
+    plan.reverts_to_data = plan.again.fields > 0;
+    return true;
+}
+
+} // namespace fmtio

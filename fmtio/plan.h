@@ -1,0 +1,68 @@
+// A format laid out ahead: its passes as runs of fixed-width fields over text templates.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "fmtio/ops.h"
+
+namespace fmtio {
+
+// `count` data edits of one descriptor in a row, nothing between them.
+struct PlanField {
+    OpKind kind;               // int_edit, hex_edit or char_edit
+    bool z1;                   // Z1: the lowest hexadecimal digit alone
+    std::int32_t width;
+    std::int32_t digits;
+    std::int32_t count;
+    std::int32_t off;          // in a run: column of the first in the run's template
+    std::int32_t stop;         // in a run: template length when the final scan stops at the first
+    // Input: what the text before the first does to the read position.
+    std::int32_t in_skip;      // characters stepped over before the first slash (all, without one)
+    std::int32_t in_after;     // characters stepped over after the first slash
+    bool in_slash;
+};
+
+// Output: a run of fixed-width fields, or one field whose width depends on its item.
+struct Piece {
+    std::int32_t gap;          // gap ops carried out before it, in Plan::gaps
+    std::int32_t gap_len;
+    std::int32_t field;        // its fields, in Plan::fields
+    std::int32_t fields;
+    std::int32_t items;        // data edits in it: the sum of the fields' counts
+    std::int32_t text;         // run: its template in Plan::pool (blanks where the fields go)
+    std::int32_t text_len;
+    bool run;
+};
+
+// One pass over the format: from its start, or from the reversion point, to its end.
+struct Pass {
+    std::int32_t piece;
+    std::int32_t pieces;
+    std::int32_t tail;         // gap ops after the last data edit, up to the end
+    std::int32_t tail_len;
+    std::int32_t field;        // every field of the pass, in order (input walks these)
+    std::int32_t fields;
+    std::int32_t in_skip;      // input: the tail's effect, as for a field
+    std::int32_t in_after;
+    bool in_slash;
+};
+
+// Fixed-width fields: I and Z with at least one digit always fill their
+// width, so their columns, and the literals and skips around them, are known
+// before any item is. A fields and zero-digit fields are placed as they come.
+struct Plan {
+    Pass first;                // from the format's start
+    Pass again;                // from the reversion point, for the items a pass leaves over
+    bool reverts_to_data = false;
+    std::vector<Op> gaps;      // literal (into pool), skip, slash, keep_open
+    std::vector<PlanField> fields;
+    std::vector<Piece> pieces;
+    std::string pool;
+};
+
+// The plan of a compiled format, or false when it has none: a format whose
+// repeats unroll to more than a few thousand edits is walked instead.
+bool make_plan(const std::vector<Op>& ops, const char* pool, int reversion, Plan& plan);
+
+} // namespace fmtio
