@@ -28,7 +28,7 @@ const char return_char[] = "\r";
 
 } // namespace
 
-void show_progress() {
+void show_progress(Item* items) {
     const auto& b = scan.ibuf;
     run.rstart_prev = run.rstart;
     const int k = range_start_byte();
@@ -40,8 +40,6 @@ void show_progress() {
         fmtio::write_formatted(console_unit, return_fmt, {item(return_char, 1)});
     }
 
-    Item items[listed_items + 1];
-    list_fields(items);
     items[listed_items] = item(return_char, 1);
     fmtio::write_formatted(console_unit, k != 0 && run.rstart == 0.0f ? zero_fmt : plain_fmt, items,
                            listed_items + 1);

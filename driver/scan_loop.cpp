@@ -30,9 +30,8 @@ const Format parity_listing_fmt("(' -- parity error at irec=',i5,' --')");
 
 constexpr std::int32_t record_limit = 999999999;
 
-void list_record() {
-    Item items[listed_items + 1];
-    list_fields(items);
+// items: the listed fields, and room for one more.
+void list_record(Item* items) {
     const auto& b = scan.ibuf;
     int k = range_start_byte();
     if (k != 0 && b[k] == 0 && b[k + 1] == 0) {
@@ -73,8 +72,11 @@ void scan_records() {
         if (scan.ivstat != scan.ivstat_prev)
             fmtio::write_formatted(listing_unit, station_fmt,
                                    {item("Station ID: "), item(scan.ivstat)});
-        list_record();
-        show_progress();
+        // Both lines show the same fields, taken once the record is decoded.
+        Item items[listed_items + 1];
+        list_fields(items);
+        list_record(items);
+        show_progress(items);
     }
     fmtio::write_list_directed(fmtio::default_unit, {item("  ")});
     fmtio::write_list_directed(fmtio::default_unit, {item(" exited \"do 100\" loop.")});

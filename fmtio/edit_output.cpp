@@ -132,46 +132,45 @@ void edit(OutputRecord& out, const D& op, const Item& it, Stmt stmt, const char*
 }
 
 // Decimal text of Iw.m (m at least 1) right-aligned in a w-column slot that
-// holds blanks already: the text alone is written, or w asterisks.
+// holds blanks already: the text alone is written, right to left, or w
+// asterisks when it does not fit.
 void put_dec(char* at, std::size_t w, std::size_t m, std::int32_t v)
 {
-    char digits[10];
-    char* end = digits + sizeof digits;
-    char* d = end;
+    char* p = at + w;
     std::uint32_t mag = magnitude(v);
+    std::size_t nd = 0;
     do {
-        *--d = static_cast<char>('0' + mag % 10);
+        if (p == at)
+            goto stars;
+        *--p = static_cast<char>('0' + mag % 10);
         mag /= 10;
+        ++nd;
     } while (mag != 0);
-    std::size_t nd = static_cast<std::size_t>(end - d);
-    std::size_t body = nd > m ? nd : m;
-    std::size_t len = body + (v < 0 ? 1 : 0);
-    if (len > w) {
-        for (std::size_t k = 0; k < w; ++k)
-            at[k] = '*';
-        return;
+    for (; nd < m; ++nd) {
+        if (p == at)
+            goto stars;
+        *--p = '0';
     }
-    char* p = at + (w - len);
-    if (v < 0)
-        *p++ = '-';
-    for (std::size_t k = nd; k < body; ++k)
-        *p++ = '0';
-    while (d != end)
-        *p++ = *d++;
+    if (v < 0) {
+        if (p == at)
+            goto stars;
+        *--p = '-';
+    }
+    return;
+stars:
+    for (std::size_t k = 0; k < w; ++k)
+        at[k] = '*';
 }
 
 // Zw.m (m at least 1) the same way: the low-order w digits when wider.
 void put_hex(char* at, std::size_t w, std::size_t m, std::uint32_t bits)
 {
-    std::size_t nd = 0;
-    for (std::uint32_t b = bits; b != 0; b >>= 4)
-        ++nd;
-    std::size_t len = nd > m ? nd : m;
-    if (len > w)
-        len = w;
     char* p = at + w;
-    for (std::size_t k = 0; k < len; ++k, bits >>= 4)
+    std::size_t k = 0;
+    do {
         *--p = hex_digits[bits & 15];
+        bits >>= 4;
+    } while (++k < w && (bits != 0 || k < m));
 }
 
 // A gap between data edits; a backslash counts only in the final scan.
@@ -191,42 +190,65 @@ void run_gap(OutputRecord& out, const Plan& pl, std::int32_t first, std::int32_t
     }
 }
 
+// The fields of a run's first m items, into its template at q. With
+// `checked`, a character item fails (before the record is handed on).
+template <bool checked>
+void fill_slots(char* q, const Slot* s, const Item* it, std::size_t m, Stmt stmt, const char* name)
+{
+    for (; m > 0; ++s) {
+        std::size_t c = static_cast<std::size_t>(s->count) < m ? static_cast<std::size_t>(s->count) : m;
+        m -= c;
+        char* at = q + s->off;
+        const std::size_t w = static_cast<std::size_t>(s->width);
+        const std::size_t d = static_cast<std::size_t>(s->digits);
+        switch (s->kind) {
+        case SlotKind::z1:
+            for (std::size_t k = 0; k < c; ++k) {
+                if (checked && it[k].kind == Item::chars)
+                    fail(Error::char_item, stmt, name);
+                at[k] = hex_digits[it[k].value & 15];
+            }
+            break;
+        case SlotKind::dec:
+            for (std::size_t k = 0; k < c; ++k) {
+                if (checked && it[k].kind == Item::chars)
+                    fail(Error::char_item, stmt, name);
+                put_dec(at + k * w, w, d, it[k].value);
+            }
+            break;
+        case SlotKind::hex:
+            for (std::size_t k = 0; k < c; ++k) {
+                if (checked && it[k].kind == Item::chars)
+                    fail(Error::char_item, stmt, name);
+                put_hex(at + k * w, w, d, hex_bits(it[k]));
+            }
+            break;
+        }
+        it += c;
+    }
+}
+
+// A character item under I or Z fails before anything of the run is written.
+void check_ints(const Item* it, std::size_t m, Stmt stmt, const char* name)
+{
+    for (const Item* end = it + m; it != end; ++it)
+        if (it->kind == Item::chars)
+            fail(Error::char_item, stmt, name);
+}
+
 // A run's template with its first m fields filled in; when m is short of
-// the run, the final scan stops at field m and the template is cut there.
+// the run, the final scan stops at use m and the template is cut there.
 void write_run(OutputRecord& out, const Plan& pl, const Piece& pc, const Item* it, std::size_t m, Stmt stmt,
                const char* name)
 {
-    const PlanField* f = pl.fields.data() + pc.field;
-    std::size_t len = static_cast<std::size_t>(pc.text_len);
-    if (m < static_cast<std::size_t>(pc.items)) {
-        const PlanField* g = f;
-        std::size_t left = m;
-        while (left >= static_cast<std::size_t>(g->count))
-            left -= static_cast<std::size_t>(g++->count);
-        len = left == 0 ? static_cast<std::size_t>(g->stop)
-                        : static_cast<std::size_t>(g->off) + left * static_cast<std::size_t>(g->width);
-        if (len == 0)
-            return;
-    }
+    std::size_t len = m < static_cast<std::size_t>(pc.items)
+                          ? static_cast<std::size_t>(pl.cuts[static_cast<std::size_t>(pc.cut) + m])
+                          : static_cast<std::size_t>(pc.text_len);
+    if (len == 0)
+        return;
     char* q = out.place(len);
     std::memcpy(q, pl.pool.data() + pc.text, len);
-    for (; m > 0; ++f) {
-        std::size_t c = static_cast<std::size_t>(f->count) < m ? static_cast<std::size_t>(f->count) : m;
-        m -= c;
-        char* at = q + f->off;
-        std::size_t w = static_cast<std::size_t>(f->width);
-        std::size_t digits = static_cast<std::size_t>(f->digits);
-        for (std::size_t k = 0; k < c; ++k, ++it) {
-            if (it->kind == Item::chars)
-                fail(Error::char_item, stmt, name);
-            if (f->z1)
-                at[k] = hex_digits[it->value & 15];
-            else if (f->kind == OpKind::int_edit)
-                put_dec(at + k * w, w, digits, it->value);
-            else
-                put_hex(at + k * w, w, digits, hex_bits(*it));
-        }
-    }
+    fill_slots<true>(q, pl.slots.data() + pc.slot, it, m, stmt, name);
 }
 
 // The format's passes as laid out: the first from the start, then one from
@@ -283,6 +305,30 @@ void render(const Format& f, const Item* items, std::size_t n, RecordSink& sink,
     OutputRecord out(sink);
     render_planned(*pl, items, n, out, stmt, name);
     out.finish();
+}
+
+bool render_in_place(const Format& f, const Item* items, std::size_t n, char* var, std::size_t room,
+                     Stmt stmt, const char* name)
+{
+    const Plan* pl = f.plan();
+    if (!pl || !pl->one_run)
+        return false;
+    const Piece& pc = pl->pieces[static_cast<std::size_t>(pl->first.piece)];
+    if (n > static_cast<std::size_t>(pc.items))
+        return false;
+    check_ints(items, n, stmt, name);
+    std::size_t len = n < static_cast<std::size_t>(pc.items)
+                          ? static_cast<std::size_t>(pl->cuts[static_cast<std::size_t>(pc.cut) + n])
+                          : static_cast<std::size_t>(pc.text_len);
+    if (len > room)
+        fail(Error::internal_overflow, stmt, name);
+    const char* t = pl->pool.data() + pc.text;
+    for (std::size_t k = 0; k < len; ++k)
+        var[k] = t[k];
+    for (std::size_t k = len; k < room; ++k)
+        var[k] = ' ';
+    fill_slots<false>(var, pl->slots.data() + pc.slot, items, n, stmt, name);
+    return true;
 }
 
 void render_stepwise(const Format& f, const Item* items, std::size_t n, RecordSink& sink, Stmt stmt,

@@ -149,6 +149,29 @@ struct Builder {
         }
     }
 
+    // The gap ops of a pass's tail when the text of its first record is
+    // already the end of the last run's template: the backslash, then each
+    // later record.
+    std::int32_t program_after_run(const std::vector<Segment>& segs, std::int32_t& len)
+    {
+        std::int32_t first = static_cast<std::int32_t>(plan.gaps.size());
+        if (segs[0].open)
+            plan.gaps.push_back(Op{OpKind::keep_open});
+        for (std::size_t k = 1; k < segs.size(); ++k) {
+            plan.gaps.push_back(Op{OpKind::slash});
+            emit(segs[k]);
+        }
+        len = static_cast<std::int32_t>(plan.gaps.size()) - first;
+        return first;
+    }
+
+    static SlotKind slot_kind(const PlanField& f)
+    {
+        if (f.kind == OpKind::int_edit)
+            return SlotKind::dec;
+        return f.width == 1 && f.digits == 1 ? SlotKind::z1 : SlotKind::hex;
+    }
+
     bool pass(const std::vector<int>& events, std::size_t from, Pass& p)
     {
         // The data edits, each with the gap before it; like edits with
@@ -176,7 +199,6 @@ struct Builder {
             f.kind = op.kind;
             f.width = op.width;
             f.digits = op.digits;
-            f.z1 = op.kind == OpKind::hex_edit && op.width == 1 && op.digits == 1;
             f.count = 1;
             edits.push_back(Edit{f, gap});
             gap.clear();
@@ -184,21 +206,22 @@ struct Builder {
 
         p.piece = static_cast<std::int32_t>(plan.pieces.size());
         p.field = static_cast<std::int32_t>(plan.fields.size());
-        for (Edit& e : edits)
+        for (Edit& e : edits) {
             input(e.gap, e.f.in_skip, e.f.in_after, e.f.in_slash);
+            plan.fields.push_back(e.f);
+        }
+        p.fields = static_cast<std::int32_t>(plan.fields.size()) - p.field;
         input(gap, p.in_skip, p.in_after, p.in_slash);
 
         auto fixed = [](const PlanField& f) { return f.kind != OpKind::char_edit && f.digits >= 1; };
         for (std::size_t i = 0; i < edits.size();) {
             Piece pc{};
-            pc.field = static_cast<std::int32_t>(plan.fields.size());
             std::vector<Segment> segs = segments(edits[i].gap);
             if (!fixed(edits[i].f)) {
                 // Its width waits for its item: the gap's blanks stay pending.
                 pc.gap = program(segs, true, pc.gap_len);
-                pc.fields = 1;
+                pc.field = p.field + static_cast<std::int32_t>(i);
                 pc.items = edits[i].f.count;
-                plan.fields.push_back(edits[i].f);
                 plan.pieces.push_back(pc);
                 ++i;
                 continue;
@@ -207,21 +230,30 @@ struct Builder {
             // everything from its first field on, is one template.
             pc.run = true;
             pc.gap = program(segs, false, pc.gap_len);
+            pc.slot = static_cast<std::int32_t>(plan.slots.size());
+            pc.cut = static_cast<std::int32_t>(plan.cuts.size());
             std::string text;
             const Segment* s = &segs.back();
             std::size_t j = i;
             do {
-                PlanField f = edits[j].f;
+                const PlanField& f = edits[j].f;
                 text += s->text;
-                f.stop = static_cast<std::int32_t>(text.size());
+                // Stopping at the field, the final scan drops the skips before it.
+                plan.cuts.push_back(static_cast<std::int32_t>(text.size()));
                 text.append(static_cast<std::size_t>(s->trail), ' ');
-                f.off = static_cast<std::int32_t>(text.size());
+                Slot sl{};
+                sl.kind = slot_kind(f);
+                sl.width = f.width;
+                sl.digits = f.digits;
+                sl.count = f.count;
+                sl.off = static_cast<std::int32_t>(text.size());
+                plan.slots.push_back(sl);
+                for (std::int32_t c = 1; c < f.count; ++c)
+                    plan.cuts.push_back(sl.off + c * f.width);
                 text.append(static_cast<std::size_t>(f.width) * static_cast<std::size_t>(f.count), ' ');
                 if (plan.pool.size() + text.size() > max_pool)
                     return false;
-                plan.fields.push_back(f);
                 pc.items += f.count;
-                ++pc.fields;
                 if (++j == edits.size() || !fixed(edits[j].f))
                     break;
                 segs = segments(edits[j].gap);
@@ -234,9 +266,26 @@ struct Builder {
             i = j;
         }
         p.pieces = static_cast<std::int32_t>(plan.pieces.size()) - p.piece;
-        p.fields = static_cast<std::int32_t>(plan.fields.size()) - p.field;
-        p.tail = program(segments(gap), true, p.tail_len);
+
+        std::vector<Segment> tail = segments(gap);
+        if (p.pieces > 0 && plan.pieces.back().run) {
+            // The text up to the tail's first slash extends the last run's
+            // template, which is the last text in the pool.
+            plan.pool += tail[0].text;
+            plan.pieces.back().text_len += static_cast<std::int32_t>(tail[0].text.size());
+            p.tail = program_after_run(tail, p.tail_len);
+        } else {
+            p.tail = program(tail, true, p.tail_len);
+        }
         return plan.pool.size() <= max_pool;
+    }
+
+    bool slash_in(std::int32_t first, std::int32_t len) const
+    {
+        for (std::int32_t k = first; k < first + len; ++k)
+            if (plan.gaps[static_cast<std::size_t>(k)].kind == OpKind::slash)
+                return true;
+        return false;
     }
 };
 
@@ -254,6 +303,11 @@ bool make_plan(const std::vector<Op>& ops, const char* pool, int reversion, Plan
     // Items left over after a pass go round again only if the reversion
     // point has a data edit after it to take them.
     plan.reverts_to_data = plan.again.fields > 0;
+    const Pass& p = plan.first;
+    if (p.pieces == 1) {
+        const Piece& pc = plan.pieces[static_cast<std::size_t>(p.piece)];
+        plan.one_run = pc.run && !b.slash_in(pc.gap, pc.gap_len) && !b.slash_in(p.tail, p.tail_len);
+    }
     return true;
 }
 

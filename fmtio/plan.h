@@ -8,30 +8,45 @@
 
 namespace fmtio {
 
-// `count` data edits of one descriptor in a row, nothing between them.
+// `count` data edits of one descriptor in a row, nothing between them, with
+// what the text before the first does to an input position.
 struct PlanField {
     OpKind kind;               // int_edit, hex_edit or char_edit
-    bool z1;                   // Z1: the lowest hexadecimal digit alone
     std::int32_t width;
     std::int32_t digits;
     std::int32_t count;
-    std::int32_t off;          // in a run: column of the first in the run's template
-    std::int32_t stop;         // in a run: template length when the final scan stops at the first
-    // Input: what the text before the first does to the read position.
     std::int32_t in_skip;      // characters stepped over before the first slash (all, without one)
     std::int32_t in_after;     // characters stepped over after the first slash
     bool in_slash;
 };
 
-// Output: a run of fixed-width fields, or one field whose width depends on its item.
+enum class SlotKind : std::uint8_t {
+    z1,   // Z1: the lowest hexadecimal digit alone
+    dec,  // Iw.m, m at least 1
+    hex,  // Zw.m, m at least 1
+};
+
+// Uses of one I or Z edit in a row within a run: `count` fields of `width`
+// columns each, from column `off` of the run's template.
+struct Slot {
+    SlotKind kind;
+    std::int32_t width;
+    std::int32_t digits;
+    std::int32_t count;
+    std::int32_t off;
+};
+
+// Output: a run of fixed-width fields, or one field whose width waits for its item.
 struct Piece {
     std::int32_t gap;          // gap ops carried out before it, in Plan::gaps
     std::int32_t gap_len;
-    std::int32_t field;        // its fields, in Plan::fields
-    std::int32_t fields;
-    std::int32_t items;        // data edits in it: the sum of the fields' counts
-    std::int32_t text;         // run: its template in Plan::pool (blanks where the fields go)
-    std::int32_t text_len;
+    std::int32_t field;        // a single field: it, in Plan::fields
+    std::int32_t slot;         // a run: its slots in Plan::slots
+    std::int32_t items;        // data edits in it
+    std::int32_t cut;          // a run: in Plan::cuts, for each use, the template's length
+                               // when the final scan stops there
+    std::int32_t text;         // a run: its template in Plan::pool (blanks where the fields go)
+    std::int32_t text_len;     // up to the text that follows its last field in the same record
     bool run;
 };
 
@@ -48,15 +63,20 @@ struct Pass {
     bool in_slash;
 };
 
-// Fixed-width fields: I and Z with at least one digit always fill their
-// width, so their columns, and the literals and skips around them, are known
-// before any item is. A fields and zero-digit fields are placed as they come.
+// I and Z with at least one digit always fill their width, so their columns,
+// and the literals and skips around them, are known before any item is. A
+// fields and zero-digit fields are placed as they come.
 struct Plan {
     Pass first;                // from the format's start
     Pass again;                // from the reversion point, for the items a pass leaves over
     bool reverts_to_data = false;
+    // The first pass is one run and no slash: with no more items than the
+    // run has fields, the statement's one record is the template filled in.
+    bool one_run = false;
     std::vector<Op> gaps;      // literal (into pool), skip, slash, keep_open
     std::vector<PlanField> fields;
+    std::vector<Slot> slots;
+    std::vector<std::int32_t> cuts;
     std::vector<Piece> pieces;
     std::string pool;
 };

@@ -1,6 +1,7 @@
 #include "preface/decoder.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "fmtio/statements.h"
 #include "preface/scan_state.h"
@@ -59,9 +60,11 @@ void decode_bit_serial(int n, bool gaps) {
     n = std::min(n, max_digits);
     int p = 5;
     for (int i = 1; i <= n; ++i) {
-        // Four bytes, least significant bit first.
-        scan.ipref[i] = (byte(p) & 1) | (byte(p + 1) & 1) << 1 | (byte(p + 2) & 1) << 2 |
-                        (byte(p + 3) & 1) << 3;
+        // Four bytes, least significant bit first: their bit 0s, one per
+        // byte of a word, gathered by one multiply into its top byte.
+        const std::uint8_t* b = &scan.ibuf[p];
+        std::uint32_t w = (b[0] | b[1] << 8 | b[2] << 16 | static_cast<std::uint32_t>(b[3]) << 24) & 0x01010101u;
+        scan.ipref[i] = static_cast<std::int32_t>((w * 0x01020408u) >> 24);
         p += 4;
         // Bits come in 128-byte blocks of 32 digits, each followed by a block
         // we skip; the first block also carries bytes 1..4, so it holds 31.

@@ -9,6 +9,7 @@
 
 #include "fmtio/format.h"
 #include "fmtio/render.h"
+#include "fmtio/statements.h"
 
 using namespace fmtio;
 
@@ -74,6 +75,40 @@ std::string parsed(Parse how, const Format& f, const std::string& text, const st
     for (std::size_t k = 0; k < kinds.size(); ++k)
         out += kinds[k] == 'i' ? std::to_string(ints[k]) + "," : "'" + vars[k] + "',";
     return out;
+}
+
+// An internal write into a variable of `room` characters, as it left the
+// variable (or its error), by the statement itself.
+std::string written(const Format& f, const std::vector<Item>& items, std::size_t room)
+{
+    std::string var(room, '~');
+    try {
+        write_internal(&var[0], static_cast<int>(room), f, items.data(), items.size());
+    } catch (const Failed& e) {
+        return "#" + std::to_string(static_cast<int>(e.e));
+    }
+    return var;
+}
+
+// The same from the walk's records: one record no longer than the variable,
+// blanked after; a second record, or a longer one, overflows.
+std::string written_by_walk(const Format& f, const std::vector<Item>& items, std::size_t room)
+{
+    struct Records final : RecordSink {
+        std::vector<std::string> recs;
+        void record(const char* d, std::size_t n, bool) override { recs.emplace_back(d, n); }
+    } r;
+    try {
+        render_stepwise(f, items.data(), items.size(), r, Stmt::write, "internal");
+    } catch (const Failed& e) {
+        // A second record overflows as soon as it ends, before any later error.
+        if (r.recs.size() > 1 || (r.recs.size() == 1 && r.recs[0].size() > room))
+            return "#6600";
+        return "#" + std::to_string(static_cast<int>(e.e));
+    }
+    if (r.recs.size() != 1 || r.recs[0].size() > room)
+        return "#6600";
+    return r.recs[0] + std::string(room - r.recs[0].size(), ' ');
 }
 
 // Random formats over the whole grammar: groups with and without repeats,
@@ -251,4 +286,23 @@ TEST(Plan, RandomFormatsReadAsTheWalk)
         ASSERT_EQ(parsed(parse, f, record, kinds), parsed(parse_stepwise, f, record, kinds))
             << text << " on '" << record << "' into " << kinds;
     }
+}
+
+TEST(Plan, RandomInternalWritesAsTheWalk)
+{
+    Gen g{std::mt19937(20260215)};
+    int in_place = 0;
+    for (int round = 0; round < 20000; ++round) {
+        const std::string text = g.format();
+        Format f(text.c_str());
+        ASSERT_TRUE(f.ok()) << text;
+        if (f.plan() && f.plan()->one_run)
+            ++in_place;
+        std::vector<std::string> texts;
+        const std::vector<Item> items = g.items(texts, g.below(4) != 0);
+        const std::size_t room = static_cast<std::size_t>(g.below(24));
+        ASSERT_EQ(written(f, items, room), written_by_walk(f, items, room))
+            << text << " with " << items.size() << " items into " << room;
+    }
+    EXPECT_GT(in_place, 1000);
 }
