@@ -157,21 +157,44 @@ void step(InputRecord& in, std::int32_t skip, bool slash, std::int32_t after)
     }
 }
 
+// The c items of one planned field. I1 over a digit, as every packed-decimal
+// date and time digit is read, takes the digit without gathering a field.
+void read_field(InputRecord& in, const PlanField& f, const ReadItem* it, std::size_t c, const char* name)
+{
+    const ReadItem* const end = it + c;
+    if (f.kind == OpKind::int_edit && f.width == 1) {
+        for (; it != end; ++it) {
+            if (!it->ival)
+                fail(Error::char_item, Stmt::read, name);
+            char d = in.pos < in.n ? in.s[in.pos] : ' ';
+            if (d >= '0' && d <= '9') {
+                *it->ival = d - '0';
+                ++in.pos;
+            } else {
+                *it->ival = read_int(in, f, name);
+            }
+        }
+        return;
+    }
+    for (; it != end; ++it)
+        read_item(in, f, *it, name);
+}
+
 void parse_planned(const Plan& pl, InputRecord& in, const ReadItem* items, std::size_t n, const char* name)
 {
     if (n == 0)
         return;
     const Pass* pass = &pl.first;
-    std::size_t k = 0;
     for (;;) {
         const PlanField* f = pl.fields.data() + pass->field;
         for (const PlanField* end = f + pass->fields; f != end; ++f) {
             step(in, f->in_skip, f->in_slash, f->in_after);
-            for (std::int32_t c = 0; c < f->count; ++c) {
-                read_item(in, *f, items[k], name);
-                if (++k == n)
-                    return;
-            }
+            std::size_t c = static_cast<std::size_t>(f->count) < n ? static_cast<std::size_t>(f->count) : n;
+            read_field(in, *f, items, c, name);
+            items += c;
+            n -= c;
+            if (n == 0)
+                return;
         }
         step(in, pass->in_skip, pass->in_slash, pass->in_after);
         if (!pl.reverts_to_data)

@@ -136,17 +136,34 @@ void edit(OutputRecord& out, const D& op, const Item& it, Stmt stmt, const char*
 // asterisks when it does not fit.
 void put_dec(char* at, std::size_t w, std::size_t m, std::int32_t v)
 {
+    // Two digits a step, from a table of the pairs 00..99.
+    static constexpr char pairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
     char* p = at + w;
     std::uint32_t mag = magnitude(v);
-    std::size_t nd = 0;
-    do {
+    while (mag >= 100) {
+        if (p - at < 2)
+            goto stars;
+        const char* two = pairs + 2 * (mag % 100);
+        mag /= 100;
+        p -= 2;
+        p[0] = two[0];
+        p[1] = two[1];
+    }
+    if (mag >= 10) {
+        if (p - at < 2)
+            goto stars;
+        p -= 2;
+        p[0] = pairs[2 * mag];
+        p[1] = pairs[2 * mag + 1];
+    } else {
         if (p == at)
             goto stars;
-        *--p = static_cast<char>('0' + mag % 10);
-        mag /= 10;
-        ++nd;
-    } while (mag != 0);
-    for (; nd < m; ++nd) {
+        *--p = static_cast<char>('0' + mag);
+    }
+    for (std::size_t nd = static_cast<std::size_t>(at + w - p); nd < m; ++nd) {
         if (p == at)
             goto stars;
         *--p = '0';
@@ -193,34 +210,36 @@ void run_gap(OutputRecord& out, const Plan& pl, std::int32_t first, std::int32_t
 // The fields of a run's first m items, into its template at q. With
 // `checked`, a character item fails (before the record is handed on).
 template <bool checked>
-void fill_slots(char* q, const Slot* s, const Item* it, std::size_t m, Stmt stmt, const char* name)
+void fill_slots(char* q, const Plan& pl, const Piece& pc, const Item* it, std::size_t m, Stmt stmt,
+                const char* name)
 {
-    for (; m > 0; ++s) {
+    const Use* const uses = pl.uses.data();
+    for (const Slot* s = pl.slots.data() + pc.slot; m > 0; ++s) {
         std::size_t c = static_cast<std::size_t>(s->count) < m ? static_cast<std::size_t>(s->count) : m;
         m -= c;
-        char* at = q + s->off;
-        const std::size_t w = static_cast<std::size_t>(s->width);
-        const std::size_t d = static_cast<std::size_t>(s->digits);
+        const Use* u = uses + s->use;
+        const Item* const end = it + c;
         switch (s->kind) {
         case SlotKind::z1:
-            for (std::size_t k = 0; k < c; ++k) {
-                if (checked && it[k].kind == Item::chars)
+            for (const Item* p = it; p != end; ++p, ++u) {
+                if (checked && p->kind == Item::chars)
                     fail(Error::char_item, stmt, name);
-                at[k] = hex_digits[it[k].value & 15];
+                q[u->off] = hex_digits[p->value & 15];
             }
             break;
         case SlotKind::dec:
-            for (std::size_t k = 0; k < c; ++k) {
-                if (checked && it[k].kind == Item::chars)
+            for (const Item* p = it; p != end; ++p, ++u) {
+                if (checked && p->kind == Item::chars)
                     fail(Error::char_item, stmt, name);
-                put_dec(at + k * w, w, d, it[k].value);
+                put_dec(q + u->off, static_cast<std::size_t>(u->width), static_cast<std::size_t>(u->digits), p->value);
             }
             break;
         case SlotKind::hex:
-            for (std::size_t k = 0; k < c; ++k) {
-                if (checked && it[k].kind == Item::chars)
+            for (const Item* p = it; p != end; ++p, ++u) {
+                if (checked && p->kind == Item::chars)
                     fail(Error::char_item, stmt, name);
-                put_hex(at + k * w, w, d, hex_bits(it[k]));
+                put_hex(q + u->off, static_cast<std::size_t>(u->width), static_cast<std::size_t>(u->digits),
+                        hex_bits(*p));
             }
             break;
         }
@@ -242,13 +261,13 @@ void write_run(OutputRecord& out, const Plan& pl, const Piece& pc, const Item* i
                const char* name)
 {
     std::size_t len = m < static_cast<std::size_t>(pc.items)
-                          ? static_cast<std::size_t>(pl.cuts[static_cast<std::size_t>(pc.cut) + m])
+                          ? static_cast<std::size_t>(pl.uses[static_cast<std::size_t>(pc.use) + m].cut)
                           : static_cast<std::size_t>(pc.text_len);
     if (len == 0)
         return;
     char* q = out.place(len);
     std::memcpy(q, pl.pool.data() + pc.text, len);
-    fill_slots<true>(q, pl.slots.data() + pc.slot, it, m, stmt, name);
+    fill_slots<true>(q, pl, pc, it, m, stmt, name);
 }
 
 // The format's passes as laid out: the first from the start, then one from
@@ -318,16 +337,15 @@ bool render_in_place(const Format& f, const Item* items, std::size_t n, char* va
         return false;
     check_ints(items, n, stmt, name);
     std::size_t len = n < static_cast<std::size_t>(pc.items)
-                          ? static_cast<std::size_t>(pl->cuts[static_cast<std::size_t>(pc.cut) + n])
+                          ? static_cast<std::size_t>(pl->uses[static_cast<std::size_t>(pc.use) + n].cut)
                           : static_cast<std::size_t>(pc.text_len);
     if (len > room)
         fail(Error::internal_overflow, stmt, name);
-    const char* t = pl->pool.data() + pc.text;
-    for (std::size_t k = 0; k < len; ++k)
-        var[k] = t[k];
-    for (std::size_t k = len; k < room; ++k)
-        var[k] = ' ';
-    fill_slots<false>(var, pl->slots.data() + pc.slot, items, n, stmt, name);
+    if (len > 0)
+        std::memcpy(var, pl->pool.data() + pc.text, len);
+    if (room > len)
+        std::memset(var + len, ' ', room - len);
+    fill_slots<false>(var, *pl, pc, items, n, stmt, name);
     return true;
 }
 

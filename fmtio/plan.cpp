@@ -231,7 +231,7 @@ struct Builder {
             pc.run = true;
             pc.gap = program(segs, false, pc.gap_len);
             pc.slot = static_cast<std::int32_t>(plan.slots.size());
-            pc.cut = static_cast<std::int32_t>(plan.cuts.size());
+            pc.use = static_cast<std::int32_t>(plan.uses.size());
             std::string text;
             const Segment* s = &segs.back();
             std::size_t j = i;
@@ -239,18 +239,21 @@ struct Builder {
                 const PlanField& f = edits[j].f;
                 text += s->text;
                 // Stopping at the field, the final scan drops the skips before it.
-                plan.cuts.push_back(static_cast<std::int32_t>(text.size()));
+                std::int32_t cut = static_cast<std::int32_t>(text.size());
                 text.append(static_cast<std::size_t>(s->trail), ' ');
-                Slot sl{};
-                sl.kind = slot_kind(f);
-                sl.width = f.width;
-                sl.digits = f.digits;
-                sl.count = f.count;
-                sl.off = static_cast<std::int32_t>(text.size());
-                plan.slots.push_back(sl);
-                for (std::int32_t c = 1; c < f.count; ++c)
-                    plan.cuts.push_back(sl.off + c * f.width);
-                text.append(static_cast<std::size_t>(f.width) * static_cast<std::size_t>(f.count), ' ');
+                SlotKind kind = slot_kind(f);
+                if (static_cast<std::int32_t>(plan.slots.size()) == pc.slot || plan.slots.back().kind != kind)
+                    plan.slots.push_back(Slot{kind, static_cast<std::int32_t>(plan.uses.size()), 0});
+                for (std::int32_t c = 0; c < f.count; ++c) {
+                    Use u{};
+                    u.off = static_cast<std::int32_t>(text.size());
+                    u.width = f.width;
+                    u.digits = f.digits;
+                    u.cut = c == 0 ? cut : u.off;
+                    plan.uses.push_back(u);
+                    text.append(static_cast<std::size_t>(f.width), ' ');
+                }
+                plan.slots.back().count += f.count;
                 if (plan.pool.size() + text.size() > max_pool)
                     return false;
                 pc.items += f.count;

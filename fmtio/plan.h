@@ -26,14 +26,20 @@ enum class SlotKind : std::uint8_t {
     hex,  // Zw.m, m at least 1
 };
 
-// Uses of one I or Z edit in a row within a run: `count` fields of `width`
-// columns each, from column `off` of the run's template.
-struct Slot {
-    SlotKind kind;
+// One item's field in a run's template.
+struct Use {
+    std::int32_t off;          // its first column
     std::int32_t width;
     std::int32_t digits;
+    std::int32_t cut;          // the template's length when the final scan stops here
+};
+
+// Uses of one kind in a row within a run, whatever lies between them: the
+// skips and literals are in the template already.
+struct Slot {
+    SlotKind kind;
+    std::int32_t use;          // its first use, in Plan::uses
     std::int32_t count;
-    std::int32_t off;
 };
 
 // Output: a run of fixed-width fields, or one field whose width waits for its item.
@@ -42,9 +48,8 @@ struct Piece {
     std::int32_t gap_len;
     std::int32_t field;        // a single field: it, in Plan::fields
     std::int32_t slot;         // a run: its slots in Plan::slots
+    std::int32_t use;          // a run: its first use, one per item, in Plan::uses
     std::int32_t items;        // data edits in it
-    std::int32_t cut;          // a run: in Plan::cuts, for each use, the template's length
-                               // when the final scan stops there
     std::int32_t text;         // a run: its template in Plan::pool (blanks where the fields go)
     std::int32_t text_len;     // up to the text that follows its last field in the same record
     bool run;
@@ -76,7 +81,7 @@ struct Plan {
     std::vector<Op> gaps;      // literal (into pool), skip, slash, keep_open
     std::vector<PlanField> fields;
     std::vector<Slot> slots;
-    std::vector<std::int32_t> cuts;
+    std::vector<Use> uses;
     std::vector<Piece> pieces;
     std::string pool;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "fmtio/statements.h"
 #include "preface/scan_state.h"
@@ -55,22 +56,51 @@ void decode_nibbles(int first, int n) {
         scan.ipref[i] = byte(first + i - 1) & 15;
 }
 
+// Bytes 0..7 from p as one word, byte k in bits 8k..8k+7 whatever the
+// machine's byte order.
+inline std::uint64_t load_le64(const std::uint8_t* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    const std::uint16_t one = 1;
+    std::uint8_t low;
+    std::memcpy(&low, &one, 1);
+    return low == 1 ? w : __builtin_bswap64(w);
+}
+
+// The bit 0s of four bytes in the low 8k.. bits of a word, byte k at bit
+// 8k, gathered by one multiply into bits 24..27: the first byte lowest.
+inline std::int32_t gather4(std::uint32_t w) {
+    return static_cast<std::int32_t>(((w & 0x01010101u) * 0x01020408u) >> 24);
+}
+
+// Digits first..last from byte p on, four bytes each, two at a time.
+void bit_run(int first, int last, int p) {
+    int i = first;
+    for (; i < last; i += 2, p += 8) {
+        std::uint64_t w = load_le64(&scan.ibuf[p]);
+        scan.ipref[i] = gather4(static_cast<std::uint32_t>(w));
+        scan.ipref[i + 1] = gather4(static_cast<std::uint32_t>(w >> 32));
+    }
+    if (i == last) {
+        std::uint64_t w = load_le64(&scan.ibuf[p - 4]);
+        scan.ipref[i] = gather4(static_cast<std::uint32_t>(w >> 32));
+    }
+}
+
 void decode_bit_serial(int n, bool gaps) {
     // With 89 digits and two gaps the run ends at byte 616, well inside the record.
     n = std::min(n, max_digits);
-    int p = 5;
-    for (int i = 1; i <= n; ++i) {
-        // Four bytes, least significant bit first: their bit 0s, one per
-        // byte of a word, gathered by one multiply into its top byte.
-        const std::uint8_t* b = &scan.ibuf[p];
-        std::uint32_t w = (b[0] | b[1] << 8 | b[2] << 16 | static_cast<std::uint32_t>(b[3]) << 24) & 0x01010101u;
-        scan.ipref[i] = static_cast<std::int32_t>((w * 0x01020408u) >> 24);
-        p += 4;
-        // Bits come in 128-byte blocks of 32 digits, each followed by a block
-        // we skip; the first block also carries bytes 1..4, so it holds 31.
-        if (gaps && (i + 1) % 32 == 0)
-            p += 128;
+    if (!gaps) {
+        bit_run(1, n, 5);
+        return;
     }
+    // Bits come in 128-byte blocks of 32 digits, each followed by a block we
+    // skip; the first block also carries bytes 1..4, so it holds 31.
+    bit_run(1, std::min(n, 31), 5);
+    if (n >= 32)
+        bit_run(32, std::min(n, 63), 257);
+    if (n >= 64)
+        bit_run(64, n, 513);
 }
 
 void station_from_digits() {
