@@ -170,8 +170,34 @@ void read_field(InputRecord& in, const PlanField& f, const ReadItem* it, std::si
             if (d >= '0' && d <= '9') {
                 *it->ival = d - '0';
                 ++in.pos;
+            } else if (d == ' ' || d == '\t') {
+                // A blank is skipped, which leaves the one-character field empty.
+                *it->ival = 0;
+                ++in.pos;
             } else {
                 *it->ival = read_int(in, f, name);
+            }
+        }
+        return;
+    }
+    if (f.kind == OpKind::hex_edit && f.width <= 8) {
+        // A field of hexadecimal digits alone, inside the record, converts
+        // directly; anything else (blanks, a comma, a line end, a bad
+        // character, the record's end) takes the general way.
+        const std::size_t w = static_cast<std::size_t>(f.width);
+        for (; it != end; ++it) {
+            std::uint32_t v = 0;
+            bool plain = it->ival && in.pos + w <= in.n;
+            for (std::size_t k = 0; plain && k < w; ++k) {
+                int d = hex_value(in.s[in.pos + k]);
+                plain = d >= 0;
+                v = v << 4 | static_cast<std::uint32_t>(d);
+            }
+            if (plain) {
+                *it->ival = static_cast<std::int32_t>(v);
+                in.pos += w;
+            } else {
+                read_item(in, f, *it, name);
             }
         }
         return;

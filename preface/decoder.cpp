@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "fmtio/statements.h"
 #include "preface/scan_state.h"
@@ -52,7 +55,25 @@ void decode_nibbles(int first, int n) {
     if (first < 1)
         return;
     n = std::min(std::min(n, max_digits), record_size - first + 1);
-    for (int i = 1; i <= n; ++i)
+    int i = 1;
+#if defined(__SSE2__)
+    // Sixteen digits a step on the vector unit every x86-64 has: the low
+    // nibbles, widened to 32 bits. Never reads past the digits' bytes.
+    const __m128i low = _mm_set1_epi8(15);
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 15 <= n; i += 16) {
+        __m128i b = _mm_and_si128(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(&scan.ibuf[first + i - 1])), low);
+        __m128i lo = _mm_unpacklo_epi8(b, zero);
+        __m128i hi = _mm_unpackhi_epi8(b, zero);
+        __m128i* out = reinterpret_cast<__m128i*>(&scan.ipref[i]);
+        _mm_storeu_si128(out, _mm_unpacklo_epi16(lo, zero));
+        _mm_storeu_si128(out + 1, _mm_unpackhi_epi16(lo, zero));
+        _mm_storeu_si128(out + 2, _mm_unpacklo_epi16(hi, zero));
+        _mm_storeu_si128(out + 3, _mm_unpackhi_epi16(hi, zero));
+    }
+#endif
+    for (; i <= n; ++i)
         scan.ipref[i] = byte(first + i - 1) & 15;
 }
 
@@ -76,6 +97,18 @@ inline std::int32_t gather4(std::uint32_t w) {
 // Digits first..last from byte p on, four bytes each, two at a time.
 void bit_run(int first, int last, int p) {
     int i = first;
+#if defined(__SSE2__)
+    // Four digits a step: in each 32-bit lane the four bit 0s shift down to
+    // bits 0..3, the first byte's lowest.
+    const __m128i ones = _mm_set1_epi8(1);
+    const __m128i low = _mm_set1_epi32(15);
+    for (; i + 3 <= last; i += 4, p += 16) {
+        __m128i x = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&scan.ibuf[p])), ones);
+        x = _mm_or_si128(_mm_or_si128(x, _mm_srli_epi32(x, 7)),
+                         _mm_or_si128(_mm_srli_epi32(x, 14), _mm_srli_epi32(x, 21)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(&scan.ipref[i]), _mm_and_si128(x, low));
+    }
+#endif
     for (; i < last; i += 2, p += 8) {
         std::uint64_t w = load_le64(&scan.ibuf[p]);
         scan.ipref[i] = gather4(static_cast<std::uint32_t>(w));
