@@ -159,7 +159,7 @@ void step(InputRecord& in, std::int32_t skip, bool slash, std::int32_t after)
 
 // The c items of one planned field. I1 over a digit, as every packed-decimal
 // date and time digit is read, takes the digit without gathering a field.
-void read_field(InputRecord& in, const PlanField& f, const ReadItem* it, std::size_t c, const char* name)
+[[gnu::always_inline]] inline void read_field(InputRecord& in, const PlanField& f, const ReadItem* it, std::size_t c, const char* name)
 {
     const ReadItem* const end = it + c;
     if (f.kind == OpKind::int_edit && f.width == 1) {
@@ -206,7 +206,7 @@ void read_field(InputRecord& in, const PlanField& f, const ReadItem* it, std::si
         read_item(in, f, *it, name);
 }
 
-void parse_planned(const Plan& pl, InputRecord& in, const ReadItem* items, std::size_t n, const char* name)
+[[gnu::always_inline]] inline void parse_planned(const Plan& pl, InputRecord& in, const ReadItem* items, std::size_t n, const char* name)
 {
     if (n == 0)
         return;

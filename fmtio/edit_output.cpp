@@ -207,18 +207,34 @@ void run_gap(OutputRecord& out, const Plan& pl, std::int32_t first, std::int32_t
     }
 }
 
+// The text of a character item, or the bytes of an integer item, under A.
+std::size_t a_text(const Item& it, const char*& p, char* b)
+{
+    if (it.kind == Item::chars) {
+        p = it.text;
+        return it.len > 0 && it.text ? static_cast<std::size_t>(it.len) : 0;
+    }
+    p = b;
+    return int_bytes(it, b);
+}
+
+bool empty_text(const Item& it) { return it.kind == Item::chars && (it.len <= 0 || !it.text); }
+
 // The fields of a run's first m items, into its template at q. With
-// `checked`, a character item fails (before the record is handed on).
+// `checked`, a character item under I or Z fails (before the record is
+// handed on). True when the last of them is an A field of an empty text.
 template <bool checked>
-void fill_slots(char* q, const Plan& pl, const Piece& pc, const Item* it, std::size_t m, Stmt stmt,
-                const char* name)
+[[gnu::always_inline]] inline bool fill_slots(char* q, const Plan& pl, const Piece& pc, const Item* it,
+                                              std::size_t m, Stmt stmt, const char* name)
 {
     const Use* const uses = pl.uses.data();
+    bool ends_empty = false;
     for (const Slot* s = pl.slots.data() + pc.slot; m > 0; ++s) {
         std::size_t c = static_cast<std::size_t>(s->count) < m ? static_cast<std::size_t>(s->count) : m;
         m -= c;
         const Use* u = uses + s->use;
         const Item* const end = it + c;
+        ends_empty = false;
         switch (s->kind) {
         case SlotKind::z1:
             for (const Item* p = it; p != end; ++p, ++u) {
@@ -242,17 +258,55 @@ void fill_slots(char* q, const Plan& pl, const Piece& pc, const Item* it, std::s
                         hex_bits(*p));
             }
             break;
+        case SlotKind::chars:
+            for (const Item* p = it; p != end; ++p, ++u) {
+                // The first w characters, or all of them at the right.
+                char b[4];
+                const char* t;
+                std::size_t n = a_text(*p, t, b);
+                std::size_t w = static_cast<std::size_t>(u->width);
+                char* at = q + u->off;
+                if (n >= w)
+                    std::memcpy(at, t, w);
+                else if (n > 0)
+                    std::memcpy(at + (w - n), t, n);
+                ends_empty = n == 0;
+            }
+            break;
         }
         it += c;
     }
+    return ends_empty;
 }
 
 // A character item under I or Z fails before anything of the run is written.
-void check_ints(const Item* it, std::size_t m, Stmt stmt, const char* name)
+void check_items(const Plan& pl, const Piece& pc, const Item* it, std::size_t m, Stmt stmt, const char* name)
 {
-    for (const Item* end = it + m; it != end; ++it)
-        if (it->kind == Item::chars)
+    const Use* u = pl.uses.data() + pc.use;
+    for (const Item* end = it + m; it != end; ++it, ++u)
+        if (it->kind == Item::chars && u->kind != SlotKind::chars)
             fail(Error::char_item, stmt, name);
+}
+
+// How much of a run's first `len` characters, its first m fields filled,
+// is text: the blanks of A fields of empty texts at its end, and of the
+// skips before them, are only pending.
+std::size_t written_len(const Plan& pl, const Piece& pc, const Item* it, std::size_t m, std::size_t len)
+{
+    const Use* u = pl.uses.data() + pc.use;
+    for (std::size_t k = m; k > 0; --k) {
+        const Use& v = u[k - 1];
+        if (len != static_cast<std::size_t>(v.off + v.width) || v.kind != SlotKind::chars || !empty_text(it[k - 1]))
+            break;
+        len = static_cast<std::size_t>(v.cut);
+    }
+    return len;
+}
+
+std::size_t run_len(const Plan& pl, const Piece& pc, std::size_t m)
+{
+    return m < static_cast<std::size_t>(pc.items) ? static_cast<std::size_t>(pl.uses[static_cast<std::size_t>(pc.use) + m].cut)
+                                                  : static_cast<std::size_t>(pc.text_len);
 }
 
 // A run's template with its first m fields filled in; when m is short of
@@ -260,14 +314,13 @@ void check_ints(const Item* it, std::size_t m, Stmt stmt, const char* name)
 void write_run(OutputRecord& out, const Plan& pl, const Piece& pc, const Item* it, std::size_t m, Stmt stmt,
                const char* name)
 {
-    std::size_t len = m < static_cast<std::size_t>(pc.items)
-                          ? static_cast<std::size_t>(pl.uses[static_cast<std::size_t>(pc.use) + m].cut)
-                          : static_cast<std::size_t>(pc.text_len);
+    std::size_t len = run_len(pl, pc, m);
     if (len == 0)
         return;
     char* q = out.place(len);
     std::memcpy(q, pl.pool.data() + pc.text, len);
-    fill_slots<true>(q, pl, pc, it, m, stmt, name);
+    if (fill_slots<true>(q, pl, pc, it, m, stmt, name))
+        out.unwrite_blanks(len - written_len(pl, pc, it, m, len));
 }
 
 // The format's passes as laid out: the first from the start, then one from
@@ -322,7 +375,16 @@ void render(const Format& f, const Item* items, std::size_t n, RecordSink& sink,
     if (n > 0 && !f.has_data())
         fail(Error::fmt_no_data_descriptor, stmt, name);
     OutputRecord out(sink);
-    render_planned(*pl, items, n, out, stmt, name);
+    const Piece* first = pl->one_run ? &pl->pieces[static_cast<std::size_t>(pl->first.piece)] : nullptr;
+    if (first && n <= static_cast<std::size_t>(first->items)) {
+        // One record, the run's template: a backslash counts in the final
+        // scan, before the run with no items, after it with all of them.
+        write_run(out, *pl, *first, items, n, stmt, name);
+        if ((n == 0 && pl->open_first) || (n == static_cast<std::size_t>(first->items) && pl->open_tail))
+            out.mark_open();
+    } else {
+        render_planned(*pl, items, n, out, stmt, name);
+    }
     out.finish();
 }
 
@@ -335,16 +397,34 @@ bool render_in_place(const Format& f, const Item* items, std::size_t n, char* va
     const Piece& pc = pl->pieces[static_cast<std::size_t>(pl->first.piece)];
     if (n > static_cast<std::size_t>(pc.items))
         return false;
-    check_ints(items, n, stmt, name);
-    std::size_t len = n < static_cast<std::size_t>(pc.items)
-                          ? static_cast<std::size_t>(pl->uses[static_cast<std::size_t>(pc.use) + n].cut)
-                          : static_cast<std::size_t>(pc.text_len);
-    if (len > room)
+    check_items(*pl, pc, items, n, stmt, name);
+    std::size_t len = run_len(*pl, pc, n);
+    if (len > room) {
+        // Blanks that end up pending fit any variable; the walk sorts them out.
+        if (written_len(*pl, pc, items, n, len) <= room)
+            return false;
         fail(Error::internal_overflow, stmt, name);
-    if (len > 0)
-        std::memcpy(var, pl->pool.data() + pc.text, len);
-    if (room > len)
-        std::memset(var + len, ' ', room - len);
+    }
+    if (n == static_cast<std::size_t>(pc.items) && room <= static_cast<std::size_t>(blanks_after)) {
+        // The whole template and the blanks after it in one copy, as two
+        // overlapping moves of a fixed size.
+        const char* t = pl->pool.data() + pl->padded;
+        if (room >= 8) {
+            std::memcpy(var, t, 8);
+            std::memcpy(var + room - 8, t + room - 8, 8);
+        } else if (room >= 4) {
+            std::memcpy(var, t, 4);
+            std::memcpy(var + room - 4, t + room - 4, 4);
+        } else {
+            for (std::size_t k = 0; k < room; ++k)
+                var[k] = t[k];
+        }
+    } else {
+        if (len > 0)
+            std::memcpy(var, pl->pool.data() + pc.text, len);
+        if (room > len)
+            std::memset(var + len, ' ', room - len);
+    }
     fill_slots<false>(var, *pl, pc, items, n, stmt, name);
     return true;
 }

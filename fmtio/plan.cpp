@@ -169,6 +169,8 @@ struct Builder {
     {
         if (f.kind == OpKind::int_edit)
             return SlotKind::dec;
+        if (f.kind == OpKind::char_edit)
+            return SlotKind::chars;
         return f.width == 1 && f.digits == 1 ? SlotKind::z1 : SlotKind::hex;
     }
 
@@ -213,7 +215,7 @@ struct Builder {
         p.fields = static_cast<std::int32_t>(plan.fields.size()) - p.field;
         input(gap, p.in_skip, p.in_after, p.in_slash);
 
-        auto fixed = [](const PlanField& f) { return f.kind != OpKind::char_edit && f.digits >= 1; };
+        auto fixed = [](const PlanField& f) { return f.kind == OpKind::char_edit ? f.width >= 1 : f.digits >= 1; };
         for (std::size_t i = 0; i < edits.size();) {
             Piece pc{};
             std::vector<Segment> segs = segments(edits[i].gap);
@@ -246,6 +248,7 @@ struct Builder {
                     plan.slots.push_back(Slot{kind, static_cast<std::int32_t>(plan.uses.size()), 0});
                 for (std::int32_t c = 0; c < f.count; ++c) {
                     Use u{};
+                    u.kind = kind;
                     u.off = static_cast<std::int32_t>(text.size());
                     u.width = f.width;
                     u.digits = f.digits;
@@ -283,10 +286,10 @@ struct Builder {
         return plan.pool.size() <= max_pool;
     }
 
-    bool slash_in(std::int32_t first, std::int32_t len) const
+    bool any_in(OpKind kind, std::int32_t first, std::int32_t len) const
     {
         for (std::int32_t k = first; k < first + len; ++k)
-            if (plan.gaps[static_cast<std::size_t>(k)].kind == OpKind::slash)
+            if (plan.gaps[static_cast<std::size_t>(k)].kind == kind)
                 return true;
         return false;
     }
@@ -309,7 +312,15 @@ bool make_plan(const std::vector<Op>& ops, const char* pool, int reversion, Plan
     const Pass& p = plan.first;
     if (p.pieces == 1) {
         const Piece& pc = plan.pieces[static_cast<std::size_t>(p.piece)];
-        plan.one_run = pc.run && !b.slash_in(pc.gap, pc.gap_len) && !b.slash_in(p.tail, p.tail_len);
+        plan.one_run = pc.run && !b.any_in(OpKind::slash, pc.gap, pc.gap_len) &&
+                       !b.any_in(OpKind::slash, p.tail, p.tail_len);
+        if (plan.one_run) {
+            plan.open_first = b.any_in(OpKind::keep_open, pc.gap, pc.gap_len);
+            plan.open_tail = b.any_in(OpKind::keep_open, p.tail, p.tail_len);
+            plan.padded = static_cast<std::int32_t>(plan.pool.size());
+            plan.pool.append(plan.pool, static_cast<std::size_t>(pc.text), static_cast<std::size_t>(pc.text_len));
+            plan.pool.append(static_cast<std::size_t>(blanks_after), ' ');
+        }
     }
     return true;
 }

@@ -24,10 +24,12 @@ enum class SlotKind : std::uint8_t {
     z1,   // Z1: the lowest hexadecimal digit alone
     dec,  // Iw.m, m at least 1
     hex,  // Zw.m, m at least 1
+    chars,  // Aw: a field of w columns, its text at the right
 };
 
 // One item's field in a run's template.
 struct Use {
+    SlotKind kind;
     std::int32_t off;          // its first column
     std::int32_t width;
     std::int32_t digits;
@@ -68,9 +70,13 @@ struct Pass {
     bool in_slash;
 };
 
-// I and Z with at least one digit always fill their width, so their columns,
-// and the literals and skips around them, are known before any item is. A
-// fields and zero-digit fields are placed as they come.
+// I and Z with at least one digit always fill their width, and so does A w
+// with any text at all, so their columns, and the literals and skips around
+// them, are known before any item is. A w of an empty text leaves its blanks
+// pending, as a skip would. A without a width and zero-digit fields are
+// placed as they come.
+constexpr std::int32_t blanks_after = 16;
+
 struct Plan {
     Pass first;                // from the format's start
     Pass again;                // from the reversion point, for the items a pass leaves over
@@ -78,6 +84,11 @@ struct Plan {
     // The first pass is one run and no slash: with no more items than the
     // run has fields, the statement's one record is the template filled in.
     bool one_run = false;
+    // One-run formats: the whole template followed by blanks_after blanks,
+    // in the pool, so a short variable is filled by one copy.
+    std::int32_t padded = 0;
+    bool open_first = false;   // one-run formats: a backslash before the run
+    bool open_tail = false;    // and after it
     std::vector<Op> gaps;      // literal (into pool), skip, slash, keep_open
     std::vector<PlanField> fields;
     std::vector<Slot> slots;
