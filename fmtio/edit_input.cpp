@@ -78,7 +78,7 @@ std::int32_t read_int(InputRecord& in, const D& op, const char* name)
     return static_cast<std::int32_t>(neg ? -v : v);
 }
 
-int hex_value(char c)
+constexpr int hex_value(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -159,25 +159,43 @@ void step(InputRecord& in, std::int32_t skip, bool slash, std::int32_t after)
 
 // The c items of one planned field. I1 over a digit, as every packed-decimal
 // date and time digit is read, takes the digit without gathering a field.
-[[gnu::always_inline]] inline void read_field(InputRecord& in, const PlanField& f, const ReadItem* it, std::size_t c, const char* name)
+// Hexadecimal digit values by character, -1 for every other character.
+struct HexTable {
+    signed char v[256];
+    constexpr HexTable() : v()
+    {
+        for (int c = 0; c < 256; ++c)
+            v[c] = static_cast<signed char>(hex_value(static_cast<char>(c)));
+    }
+};
+constexpr HexTable hex_table{};
+
+[[gnu::always_inline]] inline void read_field(InputRecord& in, const PlanField& f, const ReadItem* it,
+                                              std::size_t c, const char* name)
 {
     const ReadItem* const end = it + c;
+    const char* const s = in.s;
+    const std::size_t n = in.n;
     if (f.kind == OpKind::int_edit && f.width == 1) {
+        std::size_t pos = in.pos;
         for (; it != end; ++it) {
             if (!it->ival)
                 fail(Error::char_item, Stmt::read, name);
-            char d = in.pos < in.n ? in.s[in.pos] : ' ';
-            if (d >= '0' && d <= '9') {
+            const unsigned char d = pos < n ? static_cast<unsigned char>(s[pos]) : ' ';
+            if (static_cast<unsigned>(d - '0') < 10u) {
                 *it->ival = d - '0';
-                ++in.pos;
+                ++pos;
             } else if (d == ' ' || d == '\t') {
                 // A blank is skipped, which leaves the one-character field empty.
                 *it->ival = 0;
-                ++in.pos;
+                ++pos;
             } else {
+                in.pos = pos;
                 *it->ival = read_int(in, f, name);
+                pos = in.pos;
             }
         }
+        in.pos = pos;
         return;
     }
     if (f.kind == OpKind::hex_edit && f.width <= 8) {
@@ -186,16 +204,17 @@ void step(InputRecord& in, std::int32_t skip, bool slash, std::int32_t after)
         // character, the record's end) takes the general way.
         const std::size_t w = static_cast<std::size_t>(f.width);
         for (; it != end; ++it) {
+            const std::size_t pos = in.pos;
             std::uint32_t v = 0;
-            bool plain = it->ival && in.pos + w <= in.n;
-            for (std::size_t k = 0; plain && k < w; ++k) {
-                int d = hex_value(in.s[in.pos + k]);
-                plain = d >= 0;
-                v = v << 4 | static_cast<std::uint32_t>(d);
+            int bad = it->ival && pos + w <= n ? 0 : -1;
+            for (std::size_t k = 0; k < w && bad == 0; ++k) {
+                int d = hex_table.v[static_cast<unsigned char>(s[pos + k])];
+                bad = d >> 8;  // -1 for a character that is no digit
+                v = v << 4 | static_cast<std::uint32_t>(d & 15);
             }
-            if (plain) {
+            if (bad == 0) {
                 *it->ival = static_cast<std::int32_t>(v);
-                in.pos += w;
+                in.pos = pos + w;
             } else {
                 read_item(in, f, *it, name);
             }
@@ -211,6 +230,12 @@ void step(InputRecord& in, std::int32_t skip, bool slash, std::int32_t after)
     if (n == 0)
         return;
     const Pass* pass = &pl.first;
+    // Most reads take all their items from the format's first field.
+    const PlanField& first = pl.fields[static_cast<std::size_t>(pass->field)];
+    if (pass->fields > 0 && static_cast<std::size_t>(first.count) >= n && first.in_skip == 0 && !first.in_slash) {
+        read_field(in, first, items, n, name);
+        return;
+    }
     for (;;) {
         const PlanField* f = pl.fields.data() + pass->field;
         for (const PlanField* end = f + pass->fields; f != end; ++f) {

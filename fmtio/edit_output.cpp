@@ -141,42 +141,35 @@ void put_dec(char* at, std::size_t w, std::size_t m, std::int32_t v)
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
         "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
         "8081828384858687888990919293949596979899";
-    char* p = at + w;
     std::uint32_t mag = magnitude(v);
-    while (mag >= 100) {
-        if (p - at < 2)
-            goto stars;
+    // The digits' count first, so that the text goes straight to its place.
+    std::size_t nd = mag < 10 ? 1 : mag < 100 ? 2 : mag < 1000 ? 3 : mag < 10000 ? 4 : mag < 100000 ? 5
+                   : mag < 1000000 ? 6 : mag < 10000000 ? 7 : mag < 100000000 ? 8 : mag < 1000000000 ? 9 : 10;
+    std::size_t body = nd > m ? nd : m;
+    std::size_t len = body + (v < 0 ? 1 : 0);
+    if (len > w) {
+        for (std::size_t k = 0; k < w; ++k)
+            at[k] = '*';
+        return;
+    }
+    char* p = at + w;
+    for (; mag >= 100; mag /= 100) {
         const char* two = pairs + 2 * (mag % 100);
-        mag /= 100;
         p -= 2;
         p[0] = two[0];
         p[1] = two[1];
     }
     if (mag >= 10) {
-        if (p - at < 2)
-            goto stars;
         p -= 2;
         p[0] = pairs[2 * mag];
         p[1] = pairs[2 * mag + 1];
     } else {
-        if (p == at)
-            goto stars;
         *--p = static_cast<char>('0' + mag);
     }
-    for (std::size_t nd = static_cast<std::size_t>(at + w - p); nd < m; ++nd) {
-        if (p == at)
-            goto stars;
+    for (; nd < body; ++nd)
         *--p = '0';
-    }
-    if (v < 0) {
-        if (p == at)
-            goto stars;
+    if (v < 0)
         *--p = '-';
-    }
-    return;
-stars:
-    for (std::size_t k = 0; k < w; ++k)
-        at[k] = '*';
 }
 
 // Zw.m (m at least 1) the same way: the low-order w digits when wider.
