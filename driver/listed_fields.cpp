@@ -12,10 +12,17 @@ int range_start_byte() {
     return 0;
 }
 
-void list_fields(fmtio::Item* items) {
-    items[0] = fmtio::item(scan.irec);
-    items[1] = fmtio::item(scan.itype);
-    for (int i = 1; i <= 11; ++i) items[1 + i] = fmtio::item(scan.ipref[i]);
+fmtio::Item* list_fields() {
+    // The items keep their kinds from one record to the next: only the
+    // values are new.
+    static fmtio::Item items[listed_items + 1] = {
+        fmtio::item(0), fmtio::item(0), fmtio::item(0), fmtio::item(0), fmtio::item(0),
+        fmtio::item(0), fmtio::item(0), fmtio::item(0), fmtio::item(0), fmtio::item(0),
+        fmtio::item(0), fmtio::item(0), fmtio::item(0), fmtio::item(0)};
+    items[0].value = scan.irec;
+    items[1].value = scan.itype;
+    for (int i = 1; i <= 11; ++i) items[1 + i].value = scan.ipref[i];
+    return items;
 }
 
 } // namespace driver

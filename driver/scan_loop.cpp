@@ -73,8 +73,7 @@ void scan_records() {
             fmtio::write_formatted(listing_unit, station_fmt,
                                    {item("Station ID: "), item(scan.ivstat)});
         // Both lines show the same fields, taken once the record is decoded.
-        Item items[listed_items + 1];
-        list_fields(items);
+        Item* items = list_fields();
         list_record(items);
         show_progress(items);
     }

@@ -40,10 +40,32 @@ int xmtr_id = 0;
 // record, so positions are record byte numbers whatever ipos holds.
 inline int byte(int k) { return scan.ibuf[k]; }
 
+// The conversions' items and variables keep their kinds and places for the
+// run; each conversion sets only the values it writes.
+fmtio::Item nibbles[3] = {item(0), item(0), item(0)};
+fmtio::Item bcd_bytes[3] = {item16(0), item16(0), item16(0)};
+const fmtio::ReadItem date_digits[5] = {ref(scan.ipref[1]), ref(scan.ipref[2]), ref(scan.ipref[3]),
+                                        ref(scan.ipref[4]), ref(scan.ipref[5])};
+const fmtio::ReadItem time_digits[6] = {ref(scan.ipref[6]), ref(scan.ipref[7]), ref(scan.ipref[8]),
+                                        ref(scan.ipref[9]), ref(scan.ipref[10]), ref(scan.ipref[11])};
+
 // Three low nibbles as one 12-bit value, through cwork: "(3z1)" then "(z3)".
 void hex3(int a, int b, int c, std::int32_t& out) {
-    fmtio::write_internal(cwork, cwork_len, hex3_fmt, {item(a & 15), item(b & 15), item(c & 15)});
-    fmtio::read_internal(cwork, cwork_len, hex3_read, {ref(out)});
+    nibbles[0].value = a & 15;
+    nibbles[1].value = b & 15;
+    nibbles[2].value = c & 15;
+    fmtio::write_internal(cwork, cwork_len, hex3_fmt, nibbles, 3);
+    const fmtio::ReadItem to = ref(out);
+    fmtio::read_internal(cwork, cwork_len, hex3_read, &to, 1);
+}
+
+// Three record bytes from k on, as 16-bit items, through cwork by `write`,
+// read back as digits into `digits`.
+void bcd3(int k, const Format& write, const Format& read, const fmtio::ReadItem* digits, std::size_t n) {
+    for (int j = 0; j < 3; ++j)
+        bcd_bytes[j].value = scan.ibuf[k + j];
+    fmtio::write_internal(cwork, cwork_len, write, bcd_bytes, 3);
+    fmtio::read_internal(cwork, cwork_len, read, digits, n);
 }
 
 } // namespace
@@ -143,22 +165,13 @@ void station_from_digits() {
 void decode_bcd_header(int first) {
     if (first < 1 || first + 13 > record_size)
         return;
-    auto& ip = scan.ipref;
 
     // Date: year, the low nibble of the day's hundreds, tens and units. A
     // nibble above 9 gives a letter that "i1" refuses, which ends the run.
-    fmtio::write_internal(cwork, cwork_len, date_fmt,
-                          {item16(scan.ibuf[first]), item16(scan.ibuf[first + 1]),
-                           item16(scan.ibuf[first + 2])});
-    fmtio::read_internal(cwork, cwork_len, date_read,
-                         {ref(ip[1]), ref(ip[2]), ref(ip[3]), ref(ip[4]), ref(ip[5])});
+    bcd3(first, date_fmt, date_read, date_digits, 5);
 
     // Time: hour, minute, second; bytes first+3 and first+4 carry nothing we list.
-    fmtio::write_internal(cwork, cwork_len, time_fmt,
-                          {item16(scan.ibuf[first + 5]), item16(scan.ibuf[first + 6]),
-                           item16(scan.ibuf[first + 7])});
-    fmtio::read_internal(cwork, cwork_len, time_read,
-                         {ref(ip[6]), ref(ip[7]), ref(ip[8]), ref(ip[9]), ref(ip[10]), ref(ip[11])});
+    bcd3(first + 5, time_fmt, time_read, time_digits, 6);
 
     hex3(byte(first + 8), byte(first + 9), byte(first + 10), scan.ivstat);
     hex3(byte(first + 11), byte(first + 12), byte(first + 13), xmtr_id);
