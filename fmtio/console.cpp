@@ -103,7 +103,10 @@ void console_record(Connection& con, const char* data, std::size_t len, bool kee
         len = 1;
     }
     ConsoleBytes bytes;
-    if (con.continued) {
+    if (con.continued && len <= sizeof bytes.out) {
+        // A record on the same line that fits the buffer goes out as it is.
+        console_raw(data, len);
+    } else if (con.continued) {
         bytes.put(data, len);
     } else {
         switch (data[0]) {

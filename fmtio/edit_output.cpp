@@ -236,6 +236,18 @@ template <bool checked>
                 q[u->off] = hex_digits[p->value & 15];
             }
             break;
+        case SlotKind::z2:
+            for (const Item* p = it; p != end; ++p, ++u) {
+                if (checked && p->kind == Item::chars)
+                    fail(Error::char_item, stmt, name);
+                // The field's first column holds a blank already.
+                const std::uint32_t bits = hex_bits(*p);
+                char* at = q + u->off;
+                if ((bits & ~15u) != 0)
+                    at[0] = hex_digits[bits >> 4 & 15];
+                at[1] = hex_digits[bits & 15];
+            }
+            break;
         case SlotKind::dec:
             for (const Item* p = it; p != end; ++p, ++u) {
                 if (checked && p->kind == Item::chars)
@@ -390,9 +402,10 @@ bool render_in_place(const Format& f, const Item* items, std::size_t n, char* va
     const Piece& pc = pl->pieces[static_cast<std::size_t>(pl->first.piece)];
     if (n > static_cast<std::size_t>(pc.items))
         return false;
-    check_items(*pl, pc, items, n, stmt, name);
     std::size_t len = run_len(*pl, pc, n);
     if (len > room) {
+        // A character item under I or Z fails first, as it would in the walk.
+        check_items(*pl, pc, items, n, stmt, name);
         // Blanks that end up pending fit any variable; the walk sorts them out.
         if (written_len(*pl, pc, items, n, len) <= room)
             return false;
@@ -418,7 +431,9 @@ bool render_in_place(const Format& f, const Item* items, std::size_t n, char* va
         if (room > len)
             std::memset(var + len, ' ', room - len);
     }
-    fill_slots<false>(var, *pl, pc, items, n, stmt, name);
+    // A character item under I or Z fails here, with the variable half
+    // written: the run ends with it.
+    fill_slots<true>(var, *pl, pc, items, n, stmt, name);
     return true;
 }
 

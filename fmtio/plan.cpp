@@ -171,7 +171,9 @@ struct Builder {
             return SlotKind::dec;
         if (f.kind == OpKind::char_edit)
             return SlotKind::chars;
-        return f.width == 1 && f.digits == 1 ? SlotKind::z1 : SlotKind::hex;
+        if (f.digits == 1 && (f.width == 1 || f.width == 2))
+            return f.width == 1 ? SlotKind::z1 : SlotKind::z2;
+        return SlotKind::hex;
     }
 
     bool pass(const std::vector<int>& events, std::size_t from, Pass& p)

@@ -22,6 +22,7 @@ struct PlanField {
 
 enum class SlotKind : std::uint8_t {
     z1,   // Z1: the lowest hexadecimal digit alone
+    z2,   // Z2: the lowest two, the first a blank when it would be a leading zero
     dec,  // Iw.m, m at least 1
     hex,  // Zw.m, m at least 1
     chars,  // Aw: a field of w columns, its text at the right
