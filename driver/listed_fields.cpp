@@ -1,5 +1,7 @@
 #include "driver/listed_fields.h"
 
+#include <utility>
+
 #include "preface/scan_state.h"
 
 namespace driver {
@@ -12,6 +14,16 @@ int range_start_byte() {
     return 0;
 }
 
+namespace {
+
+// ipref(1..11) into the items' values, one store each.
+template <std::size_t... k>
+void digits(fmtio::Item* items, std::index_sequence<k...>) {
+    ((items[k].value = scan.ipref[k + 1]), ...);
+}
+
+} // namespace
+
 fmtio::Item* list_fields() {
     // The items keep their kinds from one record to the next: only the
     // values are new.
@@ -21,7 +33,7 @@ fmtio::Item* list_fields() {
         fmtio::item(0), fmtio::item(0), fmtio::item(0), fmtio::item(0)};
     items[0].value = scan.irec;
     items[1].value = scan.itype;
-    for (int i = 1; i <= 11; ++i) items[1 + i].value = scan.ipref[i];
+    digits(items + 2, std::make_index_sequence<11>{});
     return items;
 }
 

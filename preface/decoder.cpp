@@ -182,7 +182,7 @@ void decode_bcd_header(int first) {
 }
 
 void decode_preface() {
-    std::fill(scan.ipref + 1, scan.ipref + max_digits + 1, 0);
+    std::memset(scan.ipref + 1, 0, sizeof scan.ipref[0] * max_digits);
     ndig = 57;
 
     int& itype = scan.itype;
