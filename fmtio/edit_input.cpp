@@ -231,9 +231,8 @@ constexpr HexTable hex_table{};
         return;
     const Pass* pass = &pl.first;
     // Most reads take all their items from the format's first field.
-    const PlanField& first = pl.fields[static_cast<std::size_t>(pass->field)];
-    if (pass->fields > 0 && static_cast<std::size_t>(first.count) >= n && first.in_skip == 0 && !first.in_slash) {
-        read_field(in, first, items, n, name);
+    if (n <= static_cast<std::size_t>(pl.first_take)) {
+        read_field(in, pl.fields[static_cast<std::size_t>(pass->field)], items, n, name);
         return;
     }
     for (;;) {

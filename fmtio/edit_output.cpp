@@ -380,7 +380,7 @@ void render(const Format& f, const Item* items, std::size_t n, RecordSink& sink,
     if (n > 0 && !f.has_data())
         fail(Error::fmt_no_data_descriptor, stmt, name);
     OutputRecord out(sink);
-    const Piece* first = pl->one_run ? &pl->pieces[static_cast<std::size_t>(pl->first.piece)] : nullptr;
+    const Piece* first = pl->one_run ? &pl->run : nullptr;
     if (first && n <= static_cast<std::size_t>(first->items)) {
         // One record, the run's template: a backslash counts in the final
         // scan, before the run with no items, after it with all of them.
@@ -399,7 +399,7 @@ bool render_in_place(const Format& f, const Item* items, std::size_t n, char* va
     const Plan* pl = f.plan();
     if (!pl || !pl->one_run)
         return false;
-    const Piece& pc = pl->pieces[static_cast<std::size_t>(pl->first.piece)];
+    const Piece& pc = pl->run;
     if (n > static_cast<std::size_t>(pc.items))
         return false;
     std::size_t len = run_len(*pl, pc, n);

@@ -312,11 +312,16 @@ bool make_plan(const std::vector<Op>& ops, const char* pool, int reversion, Plan
     // point has a data edit after it to take them.
     plan.reverts_to_data = plan.again.fields > 0;
     const Pass& p = plan.first;
+    if (p.fields > 0) {
+        const PlanField& f = plan.fields[static_cast<std::size_t>(p.field)];
+        plan.first_take = f.in_skip == 0 && !f.in_slash ? f.count : 0;
+    }
     if (p.pieces == 1) {
         const Piece& pc = plan.pieces[static_cast<std::size_t>(p.piece)];
         plan.one_run = pc.run && !b.any_in(OpKind::slash, pc.gap, pc.gap_len) &&
                        !b.any_in(OpKind::slash, p.tail, p.tail_len);
         if (plan.one_run) {
+            plan.run = pc;
             plan.open_first = b.any_in(OpKind::keep_open, pc.gap, pc.gap_len);
             plan.open_tail = b.any_in(OpKind::keep_open, p.tail, p.tail_len);
             plan.padded = static_cast<std::int32_t>(plan.pool.size());

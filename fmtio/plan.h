@@ -85,11 +85,15 @@ struct Plan {
     // The first pass is one run and no slash: with no more items than the
     // run has fields, the statement's one record is the template filled in.
     bool one_run = false;
+    Piece run{};               // one-run formats: that run
     // One-run formats: the whole template followed by blanks_after blanks,
     // in the pool, so a short variable is filled by one copy.
     std::int32_t padded = 0;
     bool open_first = false;   // one-run formats: a backslash before the run
     bool open_tail = false;    // and after it
+    // Input: how many items the first field takes with nothing before it
+    // (0 when something is), so that most reads need look no further.
+    std::int32_t first_take = 0;
     std::vector<Op> gaps;      // literal (into pool), skip, slash, keep_open
     std::vector<PlanField> fields;
     std::vector<Slot> slots;
