@@ -154,15 +154,12 @@ void put_dec(char* at, std::size_t w, std::size_t m, std::int32_t v)
     }
     char* p = at + w;
     for (; mag >= 100; mag /= 100) {
-        const char* two = pairs + 2 * (mag % 100);
         p -= 2;
-        p[0] = two[0];
-        p[1] = two[1];
+        std::memcpy(p, pairs + 2 * (mag % 100), 2);
     }
     if (mag >= 10) {
         p -= 2;
-        p[0] = pairs[2 * mag];
-        p[1] = pairs[2 * mag + 1];
+        std::memcpy(p, pairs + 2 * mag, 2);
     } else {
         *--p = static_cast<char>('0' + mag);
     }
@@ -271,7 +268,9 @@ template <bool checked>
                 std::size_t n = a_text(*p, t, b);
                 std::size_t w = static_cast<std::size_t>(u->width);
                 char* at = q + u->off;
-                if (n >= w)
+                if (n >= w && w == 1)
+                    *at = *t;
+                else if (n >= w)
                     std::memcpy(at, t, w);
                 else if (n > 0)
                     std::memcpy(at + (w - n), t, n);
