@@ -72,9 +72,10 @@ struct Builder {
     const std::vector<Op>& ops;
     const char* src;  // the format's literal pool
     Plan& plan;
+    bool too_big = false;  // a text longer than any plan takes
 
     // Splits a gap (op indices) at its slashes.
-    std::vector<Segment> segments(const std::vector<int>& gap) const
+    std::vector<Segment> segments(const std::vector<int>& gap)
     {
         std::vector<Segment> segs(1);
         for (int k : gap) {
@@ -83,6 +84,11 @@ struct Builder {
             switch (op.kind) {
             case OpKind::literal:
                 if (op.len > 0) {
+                    // Text no plan would take is not built at all.
+                    if (s.text.size() + static_cast<std::size_t>(s.trail) + static_cast<std::size_t>(op.len) > max_pool) {
+                        too_big = true;
+                        return segs;
+                    }
                     s.text.append(static_cast<std::size_t>(s.trail), ' ');
                     s.text.append(src + op.pos, static_cast<std::size_t>(op.len));
                     s.trail = 0;
@@ -221,6 +227,8 @@ struct Builder {
         for (std::size_t i = 0; i < edits.size();) {
             Piece pc{};
             std::vector<Segment> segs = segments(edits[i].gap);
+            if (too_big)
+                return false;
             if (!fixed(edits[i].f)) {
                 // Its width waits for its item: the gap's blanks stay pending.
                 pc.gap = program(segs, true, pc.gap_len);
@@ -241,6 +249,10 @@ struct Builder {
             std::size_t j = i;
             do {
                 const PlanField& f = edits[j].f;
+                if (too_big || plan.pool.size() + text.size() + s->text.size() + static_cast<std::size_t>(s->trail) +
+                                   static_cast<std::size_t>(f.width) * static_cast<std::size_t>(f.count) >
+                               max_pool)
+                    return false;
                 text += s->text;
                 // Stopping at the field, the final scan drops the skips before it.
                 std::int32_t cut = static_cast<std::int32_t>(text.size());
@@ -276,6 +288,8 @@ struct Builder {
         p.pieces = static_cast<std::int32_t>(plan.pieces.size()) - p.piece;
 
         std::vector<Segment> tail = segments(gap);
+        if (too_big)
+            return false;
         if (p.pieces > 0 && plan.pieces.back().run) {
             // The text up to the tail's first slash extends the last run's
             // template, which is the last text in the pool.

@@ -208,7 +208,9 @@ TEST(Plan, FormatsThatGetOne)
         EXPECT_NE(f.plan(), nullptr) << text;
     }
     // Repeats that unroll to millions of edits are walked instead.
-    for (const char* text : {"(32767(32767i1))", "(9999(9999('ab')),i1)", "(i3", "(q)"}) {
+    // So are those whose skips alone would make templates of megabytes.
+    for (const char* text : {"(32767(32767i1))", "(9999(9999('ab')),i1)", "(4000(32767x),i1)",
+                             "(4000(32767x,'a'),i1)", "(i3", "(q)"}) {
         EXPECT_EQ(Format(text).plan(), nullptr) << text;
     }
 }
