@@ -51,7 +51,8 @@ const fmtio::ReadItem time_digits[6] = {ref(scan.ipref[6]), ref(scan.ipref[7]), 
                                         ref(scan.ipref[9]), ref(scan.ipref[10]), ref(scan.ipref[11])};
 
 // Three low nibbles as one 12-bit value, through cwork: "(3z1)" then "(z3)".
-void hex3(int a, int b, int c, std::int32_t& out) {
+// Flattened, as bcd3 is: the statements' own calls cost more than their work.
+[[gnu::flatten]] void hex3(int a, int b, int c, std::int32_t& out) {
     nibbles[0].value = a & 15;
     nibbles[1].value = b & 15;
     nibbles[2].value = c & 15;
@@ -62,7 +63,7 @@ void hex3(int a, int b, int c, std::int32_t& out) {
 
 // Three record bytes from k on, as 16-bit items, through cwork by `write`,
 // read back as digits into `digits`.
-void bcd3(int k, const Format& write, const Format& read, const fmtio::ReadItem* digits, std::size_t n) {
+[[gnu::flatten]] void bcd3(int k, const Format& write, const Format& read, const fmtio::ReadItem* digits, std::size_t n) {
     for (int j = 0; j < 3; ++j)
         bcd_bytes[j].value = scan.ibuf[k + j];
     fmtio::write_internal(cwork, cwork_len, write, bcd_bytes, 3);
