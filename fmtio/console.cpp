@@ -97,7 +97,9 @@ void end_pending_line(bool quiet) {
         console_raw("\r\n", 2);
 }
 
-void console_record(Connection& con, const char* data, std::size_t len, bool keep_open) {
+// Flattened: every progress record passes through here and the standard
+// stream's write.
+[[gnu::flatten]] void console_record(Connection& con, const char* data, std::size_t len, bool keep_open) {
     if (len == 0) {
         data = " ";
         len = 1;
