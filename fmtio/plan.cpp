@@ -59,6 +59,15 @@ bool unroll(const std::vector<Op>& ops, int reversion, std::vector<int>& events,
     }
 }
 
+// A run of events: the gap ops between two data edits.
+struct Span {
+    const int* from;
+    const int* to;
+    const int* begin() const { return from; }
+    const int* end() const { return to; }
+    bool empty() const { return from == to; }
+};
+
 // The text and skips between two slashes, as they leave the record: the
 // characters written (blanks between literals included, and the leading
 // skips when a literal follows them) and the blanks still pending after them.
@@ -75,7 +84,7 @@ struct Builder {
     bool too_big = false;  // a text longer than any plan takes
 
     // Splits a gap (op indices) at its slashes.
-    std::vector<Segment> segments(const std::vector<int>& gap)
+    std::vector<Segment> segments(Span gap)
     {
         std::vector<Segment> segs(1);
         for (int k : gap) {
@@ -142,7 +151,7 @@ struct Builder {
 
     // What a gap does to an input position: literals and skips step over
     // characters, a slash moves to the end of the record.
-    void input(const std::vector<int>& gap, std::int32_t& skip, std::int32_t& after, bool& slash) const
+    void input(Span gap, std::int32_t& skip, std::int32_t& after, bool& slash) const
     {
         skip = after = 0;
         slash = false;
@@ -188,20 +197,21 @@ struct Builder {
         // nothing between them share one field.
         struct Edit {
             PlanField f;
-            std::vector<int> gap;
+            Span gap;
         };
         std::vector<Edit> edits;
-        std::vector<int> gap;
+        edits.reserve(events.size() - from);
+        const int* ev = events.data();
+        std::size_t gap_from = from;
         for (std::size_t e = from; e < events.size(); ++e) {
             const Op& op = ops[static_cast<std::size_t>(events[e])];
-            if (!is_data(op.kind)) {
-                gap.push_back(events[e]);
+            if (!is_data(op.kind))
                 continue;
-            }
-            if (gap.empty() && !edits.empty()) {
+            if (gap_from == e && !edits.empty()) {
                 PlanField& last = edits.back().f;
                 if (last.kind == op.kind && last.width == op.width && last.digits == op.digits) {
                     ++last.count;
+                    gap_from = e + 1;
                     continue;
                 }
             }
@@ -210,9 +220,10 @@ struct Builder {
             f.width = op.width;
             f.digits = op.digits;
             f.count = 1;
-            edits.push_back(Edit{f, gap});
-            gap.clear();
+            edits.push_back(Edit{f, Span{ev + gap_from, ev + e}});
+            gap_from = e + 1;
         }
+        const Span gap{ev + gap_from, ev + events.size()};
 
         p.piece = static_cast<std::int32_t>(plan.pieces.size());
         p.field = static_cast<std::int32_t>(plan.fields.size());
@@ -316,10 +327,12 @@ struct Builder {
 bool make_plan(const std::vector<Op>& ops, const char* pool, int reversion, Plan& plan)
 {
     std::vector<int> events;
+    events.reserve(ops.size() * 4);
     std::size_t again = 0;
     if (ops.empty() || !unroll(ops, reversion, events, again))
         return false;
     Builder b{ops, pool, plan};
+
     if (!b.pass(events, 0, plan.first) || !b.pass(events, again, plan.again))
         return false;
     // Items left over after a pass go round again only if the reversion
