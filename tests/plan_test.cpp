@@ -259,6 +259,34 @@ TEST(Plan, RendersAsTheWalk)
     }
 }
 
+// Reads by plan and by walk: blanks, early ends, reversion, and a reversion
+// point with no data edit after it, which must fail rather than loop.
+TEST(Plan, ReadsAsTheWalk)
+{
+    struct Row {
+        const char* fmt;
+        const char* text;
+        const char* kinds;
+        const char* want;
+    } rows[] = {
+        {"(i1,2('x'))", "12345", "ii", "#6983 1,-555,"},
+        {"(5i1)", "1A", "iiiii", "#6101 1,-555,-555,-555,-555,"},
+        {"(z2)", "1g", "i", "#6510 -555,"},
+        {"(5i1)", " 5123", "iiiii", "0,5,1,2,3,"},
+        {"(z3)", "A5 ", "i", "165,"},
+        {"(z3)", " A5", "i", "165,"},
+        {"(z3)", "   ", "i", "0,"},
+        {"(i1,(3x,i1))", "1   2   3", "iii", "1,2,0,"},
+        {"(a3,i2)", "abc42", "3i", "'abc',42,"},
+    };
+    for (const Row& r : rows) {
+        Format f(r.fmt);
+        ASSERT_NE(f.plan(), nullptr) << r.fmt;
+        EXPECT_EQ(parsed(parse, f, r.text, r.kinds), r.want) << r.fmt << " on " << r.text;
+        EXPECT_EQ(parsed(parse_stepwise, f, r.text, r.kinds), r.want) << r.fmt << " on " << r.text;
+    }
+}
+
 TEST(Plan, RandomFormatsRenderAsTheWalk)
 {
     Gen g{std::mt19937(20260213)};
