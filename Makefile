@@ -6,7 +6,7 @@ RUN_DIR ?= $(BUILD)/run
 SAMPLE ?= examples/sample.dat
 PREFIX ?= /usr/local
 
-.PHONY: all build test run install package clean test-sanitize fuzz fuzz-build bench
+.PHONY: all build test run install package clean test-sanitize fuzz fuzz-build bench bench-build bench-instructions
 
 all: build
 
@@ -75,15 +75,21 @@ fuzz: fuzz-build
 	done
 
 # preflister against its I/O floor on a 256 MiB data file, from a release build
-# in $(BENCH_BUILD); prints times, peak memory and heap allocations
-# (bench/README.md). Not part of make test.
+# in $(BENCH_BUILD); prints times, peak memory, heap allocations and the
+# instructions per record that callgrind counts (bench/README.md). Not part of
+# make test. bench-instructions counts the instructions alone, by function.
 BENCH_BUILD ?= build-bench
 BENCH_FLAGS ?=
-bench:
+bench-build:
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
 	  -DPREFLISTER_TESTS=OFF -DPREFLISTER_BENCH=ON
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target preflister gendata iofloor bench_probe measure preflist-report
+
+bench: bench-build
 	python3 bench/run_bench.py --build $(BENCH_BUILD) $(BENCH_FLAGS)
+
+bench-instructions: bench-build
+	python3 bench/instructions.py --build $(BENCH_BUILD)
 
 # Windows: a native preflister.exe, cross-built with mingw-w64 (cmake/mingw-w64.cmake)
 # into $(WINDOWS_BUILD). test-windows runs the end-to-end tests of the Linux build

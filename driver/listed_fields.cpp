@@ -1,5 +1,7 @@
 #include "driver/listed_fields.h"
 
+#include <utility>
+
 #include "preface/scan_state.h"
 
 namespace driver {
@@ -12,10 +14,27 @@ int range_start_byte() {
     return 0;
 }
 
-void list_fields(fmtio::Item* items) {
-    items[0] = fmtio::item(scan.irec);
-    items[1] = fmtio::item(scan.itype);
-    for (int i = 1; i <= 11; ++i) items[1 + i] = fmtio::item(scan.ipref[i]);
+namespace {
+
+// ipref(1..11) into the items' values, one store each.
+template <std::size_t... k>
+void digits(fmtio::Item* items, std::index_sequence<k...>) {
+    ((items[k].value = scan.ipref[k + 1]), ...);
+}
+
+} // namespace
+
+fmtio::Item* list_fields() {
+    // The items keep their kinds from one record to the next: only the
+    // values are new.
+    static fmtio::Item items[listed_items + 1] = {
+        fmtio::item(0), fmtio::item(0), fmtio::item(0), fmtio::item(0), fmtio::item(0),
+        fmtio::item(0), fmtio::item(0), fmtio::item(0), fmtio::item(0), fmtio::item(0),
+        fmtio::item(0), fmtio::item(0), fmtio::item(0), fmtio::item(0)};
+    items[0].value = scan.irec;
+    items[1].value = scan.itype;
+    digits(items + 2, std::make_index_sequence<11>{});
+    return items;
 }
 
 } // namespace driver

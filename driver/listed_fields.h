@@ -8,8 +8,9 @@ namespace driver {
 // for type 15; 0 for every other type, rejected records included.
 int range_start_byte();
 
-// irec, itype and ipref(1..11): the first 13 items of both lines.
+// irec, itype and ipref(1..11): the first 13 items of both lines, in an
+// array of the run with room for one more item after them.
 constexpr int listed_items = 13;
-void list_fields(fmtio::Item* items);
+fmtio::Item* list_fields();
 
 } // namespace driver

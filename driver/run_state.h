@@ -16,7 +16,6 @@ struct RunState {
     std::int32_t nargs;
     std::int32_t iarg;
     char fname[80];                              // data file name as echoed, blank-padded
-    std::uint8_t cbuf[preface::record_size + 1]; // the record as read, from index 1
 };
 
 extern RunState run;

@@ -14,6 +14,29 @@ int read_bytes(int unit, std::uint8_t* dest, std::size_t n, std::size_t* stored)
     Connection* c = find_unit(unit);
     if (!c) fail(Error::open_failed, Stmt::read, "");
     if (c->at_end) return -1;
+    // While whole chunks are wanted and the buffer holds nothing, they go
+    // straight to the destinations, each read the buffer's size as always.
+    if (n >= sizeof c->buf && c->next == c->fill) {
+        c->next = c->fill = 0;
+        std::size_t done = 0;
+        do {
+            std::size_t got = 0;
+            platform::Failure f = read_some(c->handle, dest + done, sizeof c->buf, &got);
+            if (f != platform::Failure::none) {
+                *stored = done;
+                return static_cast<int>(Error::read_failed);
+            }
+            if (got == 0) {
+                *stored = done;
+                c->at_end = true;
+                return -1;
+            }
+            done += got;
+        } while (n - done >= sizeof c->buf);
+        *stored = done;
+        dest += done;
+        n -= done;
+    }
     while (n > 0) {
         if (c->next == c->fill) {
             // The same chunk-sized reads either way; while a whole chunk is

@@ -32,8 +32,19 @@ void Connection::record(const char* data, std::size_t len, bool keep_open) {
             n -= m;
         }
     };
-    put(data, len);
-    if (kind == ConnKind::text && !keep_open) put("\r\n", 2);
+    const std::size_t line_end = kind == ConnKind::text && !keep_open ? 2 : 0;
+    if (len + line_end <= sizeof buf - fill) {
+        // Room for the whole record as the buffer stands: no write is due.
+        if (len > 0) std::memcpy(buf + fill, data, len);
+        if (line_end > 0) {
+            buf[fill + len] = '\r';
+            buf[fill + len + 1] = '\n';
+        }
+        fill += len + line_end;
+    } else {
+        put(data, len);
+        if (line_end > 0) put("\r\n", 2);
+    }
     whole = fill;
     release_interrupts();
     end_if_interrupted();

@@ -97,13 +97,18 @@ void end_pending_line(bool quiet) {
         console_raw("\r\n", 2);
 }
 
-void console_record(Connection& con, const char* data, std::size_t len, bool keep_open) {
+// Flattened: every progress record passes through here and the standard
+// stream's write.
+[[gnu::flatten]] void console_record(Connection& con, const char* data, std::size_t len, bool keep_open) {
     if (len == 0) {
         data = " ";
         len = 1;
     }
     ConsoleBytes bytes;
-    if (con.continued) {
+    if (con.continued && len <= sizeof bytes.out) {
+        // A record on the same line that fits the buffer goes out as it is.
+        console_raw(data, len);
+    } else if (con.continued) {
         bytes.put(data, len);
     } else {
         switch (data[0]) {

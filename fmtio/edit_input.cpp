@@ -50,7 +50,9 @@ void field(InputRecord& in, std::size_t w, Take take)
     in.pos = end;
 }
 
-std::int32_t read_int(InputRecord& in, const Op& op, const char* name)
+// Op or PlanField: anything with the descriptor's kind and width.
+template <class D>
+std::int32_t read_int(InputRecord& in, const D& op, const char* name)
 {
     // I1 over a digit, as every packed-decimal date and time digit is read.
     if (op.width == 1 && in.pos < in.n && in.s[in.pos] >= '0' && in.s[in.pos] <= '9')
@@ -76,7 +78,7 @@ std::int32_t read_int(InputRecord& in, const Op& op, const char* name)
     return static_cast<std::int32_t>(neg ? -v : v);
 }
 
-int hex_value(char c)
+constexpr int hex_value(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -87,7 +89,8 @@ int hex_value(char c)
     return -1;
 }
 
-std::int32_t read_hex(InputRecord& in, const Op& op, const char* name)
+template <class D>
+std::int32_t read_hex(InputRecord& in, const D& op, const char* name)
 {
     std::uint32_t v = 0;
     field(in, static_cast<std::size_t>(op.width), [&](char c) {
@@ -105,7 +108,8 @@ std::int32_t read_hex(InputRecord& in, const Op& op, const char* name)
 
 // A w into a variable of length L: the first w characters from the left, or
 // the last L when the field is wider; positions past the record read blanks.
-void read_chars(InputRecord& in, const Op& op, char* dest, std::size_t len)
+template <class D>
+void read_chars(InputRecord& in, const D& op, char* dest, std::size_t len)
 {
     std::size_t w = op.width == 0 ? len : static_cast<std::size_t>(op.width);
     std::size_t from = in.pos + (w > len ? w - len : 0);
@@ -114,7 +118,8 @@ void read_chars(InputRecord& in, const Op& op, char* dest, std::size_t len)
     in.pos += w;
 }
 
-void read_item(InputRecord& in, const Op& op, const ReadItem& it, const char* name)
+template <class D>
+void read_item(InputRecord& in, const D& op, const ReadItem& it, const char* name)
 {
     if (it.ival) {
         switch (op.kind) {
@@ -142,10 +147,131 @@ void read_item(InputRecord& in, const Op& op, const ReadItem& it, const char* na
     read_chars(in, op, it.text, len);
 }
 
+// What the text before a field does to the read position.
+void step(InputRecord& in, std::int32_t skip, bool slash, std::int32_t after)
+{
+    in.pos += static_cast<std::size_t>(skip);
+    if (slash) {
+        in.next_record();
+        in.pos += static_cast<std::size_t>(after);
+    }
+}
+
+// The c items of one planned field. I1 over a digit, as every packed-decimal
+// date and time digit is read, takes the digit without gathering a field.
+// Hexadecimal digit values by character, -1 for every other character.
+struct HexTable {
+    signed char v[256];
+    constexpr HexTable() : v()
+    {
+        for (int c = 0; c < 256; ++c)
+            v[c] = static_cast<signed char>(hex_value(static_cast<char>(c)));
+    }
+};
+constexpr HexTable hex_table{};
+
+[[gnu::always_inline]] inline void read_field(InputRecord& in, const PlanField& f, const ReadItem* it,
+                                              std::size_t c, const char* name)
+{
+    const ReadItem* const end = it + c;
+    const char* const s = in.s;
+    const std::size_t n = in.n;
+    if (f.kind == OpKind::int_edit && f.width == 1) {
+        std::size_t pos = in.pos;
+        for (; it != end; ++it) {
+            if (!it->ival)
+                fail(Error::char_item, Stmt::read, name);
+            const unsigned char d = pos < n ? static_cast<unsigned char>(s[pos]) : ' ';
+            if (static_cast<unsigned>(d - '0') < 10u) {
+                *it->ival = d - '0';
+                ++pos;
+            } else if (d == ' ' || d == '\t') {
+                // A blank is skipped, which leaves the one-character field empty.
+                *it->ival = 0;
+                ++pos;
+            } else {
+                in.pos = pos;
+                *it->ival = read_int(in, f, name);
+                pos = in.pos;
+            }
+        }
+        in.pos = pos;
+        return;
+    }
+    if (f.kind == OpKind::hex_edit && f.width <= 8) {
+        // A field of hexadecimal digits alone, inside the record, converts
+        // directly; anything else (blanks, a comma, a line end, a bad
+        // character, the record's end) takes the general way.
+        const std::size_t w = static_cast<std::size_t>(f.width);
+        for (; it != end; ++it) {
+            const std::size_t pos = in.pos;
+            std::uint32_t v = 0;
+            int bad = it->ival && pos + w <= n ? 0 : -1;
+            for (std::size_t k = 0; k < w && bad == 0; ++k) {
+                int d = hex_table.v[static_cast<unsigned char>(s[pos + k])];
+                bad = d >> 8;  // -1 for a character that is no digit
+                v = v << 4 | static_cast<std::uint32_t>(d & 15);
+            }
+            if (bad == 0) {
+                *it->ival = static_cast<std::int32_t>(v);
+                in.pos = pos + w;
+            } else {
+                read_item(in, f, *it, name);
+            }
+        }
+        return;
+    }
+    for (; it != end; ++it)
+        read_item(in, f, *it, name);
+}
+
+[[gnu::always_inline]] inline void parse_planned(const Plan& pl, InputRecord& in, const ReadItem* items, std::size_t n, const char* name)
+{
+    if (n == 0)
+        return;
+    const Pass* pass = &pl.first;
+    // Most reads take all their items from the format's first field.
+    if (n <= static_cast<std::size_t>(pl.first_take)) {
+        read_field(in, pl.fields[static_cast<std::size_t>(pass->field)], items, n, name);
+        return;
+    }
+    for (;;) {
+        const PlanField* f = pl.fields.data() + pass->field;
+        for (const PlanField* end = f + pass->fields; f != end; ++f) {
+            step(in, f->in_skip, f->in_slash, f->in_after);
+            std::size_t c = static_cast<std::size_t>(f->count) < n ? static_cast<std::size_t>(f->count) : n;
+            read_field(in, *f, items, c, name);
+            items += c;
+            n -= c;
+            if (n == 0)
+                return;
+        }
+        step(in, pass->in_skip, pass->in_slash, pass->in_after);
+        if (!pl.reverts_to_data)
+            fail(Error::fmt_no_data_descriptor, Stmt::read, name);
+        in.next_record();
+        pass = &pl.again;
+    }
+}
+
 } // namespace
 
 void parse(const Format& f, const char* text, std::size_t len, const ReadItem* items, std::size_t n,
            const char* name)
+{
+    const Plan* pl = f.plan();
+    if (!pl) {
+        parse_stepwise(f, text, len, items, n, name);
+        return;
+    }
+    if (n > 0 && !f.has_data())
+        fail(Error::fmt_no_data_descriptor, Stmt::read, name);
+    InputRecord in{text, text ? len : 0};
+    parse_planned(*pl, in, items, n, name);
+}
+
+void parse_stepwise(const Format& f, const char* text, std::size_t len, const ReadItem* items, std::size_t n,
+                    const char* name)
 {
     if (!f.ok())
         fail(f.error(), Stmt::read, name);

@@ -1,5 +1,6 @@
 // Formatted output: the I, Z and A edits, each laid out first and then emitted.
 #include <cstdint>
+#include <cstring>
 
 #include "fmtio/format_control.h"
 #include "fmtio/output_record.h"
@@ -16,7 +17,9 @@ std::uint32_t magnitude(std::int32_t v)
     return v < 0 ? 0u - static_cast<std::uint32_t>(v) : static_cast<std::uint32_t>(v);
 }
 
-void edit_int(OutputRecord& out, const Op& op, std::int32_t v)
+// Op or PlanField: anything with the descriptor's kind, width and digits.
+template <class D>
+void edit_int(OutputRecord& out, const D& op, std::int32_t v)
 {
     char digits[10];
     std::size_t nd = 0;
@@ -42,10 +45,15 @@ void edit_int(OutputRecord& out, const Op& op, std::int32_t v)
         *p++ = digits[k - 1];
 }
 
-void edit_hex(OutputRecord& out, const Op& op, const Item& it)
+std::uint32_t hex_bits(const Item& it)
 {
-    std::uint32_t bits = it.kind == Item::i16 ? static_cast<std::uint16_t>(it.value)
-                                              : static_cast<std::uint32_t>(it.value);
+    return it.kind == Item::i16 ? static_cast<std::uint16_t>(it.value) : static_cast<std::uint32_t>(it.value);
+}
+
+template <class D>
+void edit_hex(OutputRecord& out, const D& op, const Item& it)
+{
+    std::uint32_t bits = hex_bits(it);
     // Z1, most fields of every record: the lowest digit, a zero included.
     if (op.width == 1 && op.digits == 1) {
         out.put(hex_digits[bits & 15]);
@@ -72,7 +80,8 @@ void edit_hex(OutputRecord& out, const Op& op, const Item& it)
         *p++ = rev[k - 1];
 }
 
-void edit_chars(OutputRecord& out, const Op& op, const char* p, std::size_t n)
+template <class D>
+void edit_chars(OutputRecord& out, const D& op, const char* p, std::size_t n)
 {
     std::size_t w = op.width == 0 ? n : static_cast<std::size_t>(op.width);
     if (w <= n) {
@@ -94,7 +103,8 @@ std::size_t int_bytes(const Item& it, char* b)
     return n;
 }
 
-void edit(OutputRecord& out, const Op& op, const Item& it, Stmt stmt, const char* name)
+template <class D>
+void edit(OutputRecord& out, const D& op, const Item& it, Stmt stmt, const char* name)
 {
     if (it.kind == Item::chars) {
         if (op.kind != OpKind::char_edit)
@@ -121,10 +131,313 @@ void edit(OutputRecord& out, const Op& op, const Item& it, Stmt stmt, const char
     }
 }
 
+// Decimal text of Iw.m (m at least 1) right-aligned in a w-column slot that
+// holds blanks already: the text alone is written, right to left, or w
+// asterisks when it does not fit.
+void put_dec(char* at, std::size_t w, std::size_t m, std::int32_t v)
+{
+    // Two digits a step, from a table of the pairs 00..99.
+    static constexpr char pairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    std::uint32_t mag = magnitude(v);
+    // The digits' count first, so that the text goes straight to its place.
+    std::size_t nd = mag < 10 ? 1 : mag < 100 ? 2 : mag < 1000 ? 3 : mag < 10000 ? 4 : mag < 100000 ? 5
+                   : mag < 1000000 ? 6 : mag < 10000000 ? 7 : mag < 100000000 ? 8 : mag < 1000000000 ? 9 : 10;
+    std::size_t body = nd > m ? nd : m;
+    std::size_t len = body + (v < 0 ? 1 : 0);
+    if (len > w) {
+        for (std::size_t k = 0; k < w; ++k)
+            at[k] = '*';
+        return;
+    }
+    char* p = at + w;
+    for (; mag >= 100; mag /= 100) {
+        p -= 2;
+        std::memcpy(p, pairs + 2 * (mag % 100), 2);
+    }
+    if (mag >= 10) {
+        p -= 2;
+        std::memcpy(p, pairs + 2 * mag, 2);
+    } else {
+        *--p = static_cast<char>('0' + mag);
+    }
+    for (; nd < body; ++nd)
+        *--p = '0';
+    if (v < 0)
+        *--p = '-';
+}
+
+// Zw.m (m at least 1) the same way: the low-order w digits when wider.
+void put_hex(char* at, std::size_t w, std::size_t m, std::uint32_t bits)
+{
+    char* p = at + w;
+    std::size_t k = 0;
+    do {
+        *--p = hex_digits[bits & 15];
+        bits >>= 4;
+    } while (++k < w && (bits != 0 || k < m));
+}
+
+// A gap between data edits; a backslash counts only in the final scan.
+void run_gap(OutputRecord& out, const Plan& pl, std::int32_t first, std::int32_t len, bool final)
+{
+    for (const Op *op = pl.gaps.data() + first, *end = op + len; op != end; ++op) {
+        switch (op->kind) {
+        case OpKind::literal: out.text(pl.pool.data() + op->pos, static_cast<std::size_t>(op->len)); break;
+        case OpKind::skip: out.blanks(static_cast<std::size_t>(op->width)); break;
+        case OpKind::slash: out.next_record(); break;
+        case OpKind::keep_open:
+            if (final)
+                out.mark_open();
+            break;
+        default: break;
+        }
+    }
+}
+
+// The text of a character item, or the bytes of an integer item, under A.
+std::size_t a_text(const Item& it, const char*& p, char* b)
+{
+    if (it.kind == Item::chars) {
+        p = it.text;
+        return it.len > 0 && it.text ? static_cast<std::size_t>(it.len) : 0;
+    }
+    p = b;
+    return int_bytes(it, b);
+}
+
+bool empty_text(const Item& it) { return it.kind == Item::chars && (it.len <= 0 || !it.text); }
+
+// The fields of a run's first m items, into its template at q. With
+// `checked`, a character item under I or Z fails (before the record is
+// handed on). True when the last of them is an A field of an empty text.
+template <bool checked>
+[[gnu::always_inline]] inline bool fill_slots(char* q, const Plan& pl, const Piece& pc, const Item* it,
+                                              std::size_t m, Stmt stmt, const char* name)
+{
+    const Use* const uses = pl.uses.data();
+    bool ends_empty = false;
+    for (const Slot* s = pl.slots.data() + pc.slot; m > 0; ++s) {
+        std::size_t c = static_cast<std::size_t>(s->count) < m ? static_cast<std::size_t>(s->count) : m;
+        m -= c;
+        const Use* u = uses + s->use;
+        const Item* const end = it + c;
+        ends_empty = false;
+        switch (s->kind) {
+        case SlotKind::z1:
+            for (const Item* p = it; p != end; ++p, ++u) {
+                if (checked && p->kind == Item::chars)
+                    fail(Error::char_item, stmt, name);
+                q[u->off] = hex_digits[p->value & 15];
+            }
+            break;
+        case SlotKind::z2:
+            for (const Item* p = it; p != end; ++p, ++u) {
+                if (checked && p->kind == Item::chars)
+                    fail(Error::char_item, stmt, name);
+                // The field's first column holds a blank already.
+                const std::uint32_t bits = hex_bits(*p);
+                char* at = q + u->off;
+                if ((bits & ~15u) != 0)
+                    at[0] = hex_digits[bits >> 4 & 15];
+                at[1] = hex_digits[bits & 15];
+            }
+            break;
+        case SlotKind::dec:
+            for (const Item* p = it; p != end; ++p, ++u) {
+                if (checked && p->kind == Item::chars)
+                    fail(Error::char_item, stmt, name);
+                put_dec(q + u->off, static_cast<std::size_t>(u->width), static_cast<std::size_t>(u->digits), p->value);
+            }
+            break;
+        case SlotKind::hex:
+            for (const Item* p = it; p != end; ++p, ++u) {
+                if (checked && p->kind == Item::chars)
+                    fail(Error::char_item, stmt, name);
+                put_hex(q + u->off, static_cast<std::size_t>(u->width), static_cast<std::size_t>(u->digits),
+                        hex_bits(*p));
+            }
+            break;
+        case SlotKind::chars:
+            for (const Item* p = it; p != end; ++p, ++u) {
+                // The first w characters, or all of them at the right.
+                char b[4];
+                const char* t;
+                std::size_t n = a_text(*p, t, b);
+                std::size_t w = static_cast<std::size_t>(u->width);
+                char* at = q + u->off;
+                if (n >= w && w == 1)
+                    *at = *t;
+                else if (n >= w)
+                    std::memcpy(at, t, w);
+                else if (n > 0)
+                    std::memcpy(at + (w - n), t, n);
+                ends_empty = n == 0;
+            }
+            break;
+        }
+        it += c;
+    }
+    return ends_empty;
+}
+
+// A character item under I or Z fails before anything of the run is written.
+void check_items(const Plan& pl, const Piece& pc, const Item* it, std::size_t m, Stmt stmt, const char* name)
+{
+    const Use* u = pl.uses.data() + pc.use;
+    for (const Item* end = it + m; it != end; ++it, ++u)
+        if (it->kind == Item::chars && u->kind != SlotKind::chars)
+            fail(Error::char_item, stmt, name);
+}
+
+// How much of a run's first `len` characters, its first m fields filled,
+// is text: the blanks of A fields of empty texts at its end, and of the
+// skips before them, are only pending.
+std::size_t written_len(const Plan& pl, const Piece& pc, const Item* it, std::size_t m, std::size_t len)
+{
+    const Use* u = pl.uses.data() + pc.use;
+    for (std::size_t k = m; k > 0; --k) {
+        const Use& v = u[k - 1];
+        if (len != static_cast<std::size_t>(v.off + v.width) || v.kind != SlotKind::chars || !empty_text(it[k - 1]))
+            break;
+        len = static_cast<std::size_t>(v.cut);
+    }
+    return len;
+}
+
+std::size_t run_len(const Plan& pl, const Piece& pc, std::size_t m)
+{
+    return m < static_cast<std::size_t>(pc.items) ? static_cast<std::size_t>(pl.uses[static_cast<std::size_t>(pc.use) + m].cut)
+                                                  : static_cast<std::size_t>(pc.text_len);
+}
+
+// A run's template with its first m fields filled in; when m is short of
+// the run, the final scan stops at use m and the template is cut there.
+void write_run(OutputRecord& out, const Plan& pl, const Piece& pc, const Item* it, std::size_t m, Stmt stmt,
+               const char* name)
+{
+    std::size_t len = run_len(pl, pc, m);
+    if (len == 0)
+        return;
+    char* q = out.place(len);
+    std::memcpy(q, pl.pool.data() + pc.text, len);
+    if (fill_slots<true>(q, pl, pc, it, m, stmt, name))
+        out.unwrite_blanks(len - written_len(pl, pc, it, m, len));
+}
+
+// The format's passes as laid out: the first from the start, then one from
+// the reversion point for as long as items are left; the statement's last
+// record is left to the caller to end.
+void render_planned(const Plan& pl, const Item* items, std::size_t n, OutputRecord& out, Stmt stmt,
+                    const char* name)
+{
+    const Pass* pass = &pl.first;
+    std::size_t k = 0;
+    for (;;) {
+        const Piece* pc = pl.pieces.data() + pass->piece;
+        for (const Piece* end = pc + pass->pieces; pc != end; ++pc) {
+            std::size_t left = n - k;
+            if (pc->gap_len > 0)
+                run_gap(out, pl, pc->gap, pc->gap_len, left == 0);
+            std::size_t m = left < static_cast<std::size_t>(pc->items) ? left : static_cast<std::size_t>(pc->items);
+            if (pc->run) {
+                write_run(out, pl, *pc, items + k, m, stmt, name);
+            } else {
+                const PlanField& f = pl.fields[static_cast<std::size_t>(pc->field)];
+                for (std::size_t j = 0; j < m; ++j)
+                    edit(out, f, items[k + j], stmt, name);
+            }
+            k += m;
+            if (m < static_cast<std::size_t>(pc->items))
+                return;
+        }
+        if (pass->tail_len > 0)
+            run_gap(out, pl, pass->tail, pass->tail_len, k == n);
+        if (k == n)
+            return;
+        // Without a data descriptor after the reversion point, the items
+        // left over would send the scan round for ever.
+        if (!pl.reverts_to_data)
+            fail(Error::fmt_no_data_descriptor, stmt, name);
+        out.next_record();
+        pass = &pl.again;
+    }
+}
+
 } // namespace
 
 void render(const Format& f, const Item* items, std::size_t n, RecordSink& sink, Stmt stmt,
             const char* name)
+{
+    const Plan* pl = f.plan();
+    if (!pl) {
+        render_stepwise(f, items, n, sink, stmt, name);
+        return;
+    }
+    if (n > 0 && !f.has_data())
+        fail(Error::fmt_no_data_descriptor, stmt, name);
+    OutputRecord out(sink);
+    const Piece* first = pl->one_run ? &pl->run : nullptr;
+    if (first && n <= static_cast<std::size_t>(first->items)) {
+        // One record, the run's template: a backslash counts in the final
+        // scan, before the run with no items, after it with all of them.
+        write_run(out, *pl, *first, items, n, stmt, name);
+        if ((n == 0 && pl->open_first) || (n == static_cast<std::size_t>(first->items) && pl->open_tail))
+            out.mark_open();
+    } else {
+        render_planned(*pl, items, n, out, stmt, name);
+    }
+    out.finish();
+}
+
+bool render_in_place(const Format& f, const Item* items, std::size_t n, char* var, std::size_t room,
+                     Stmt stmt, const char* name)
+{
+    const Plan* pl = f.plan();
+    if (!pl || !pl->one_run)
+        return false;
+    const Piece& pc = pl->run;
+    if (n > static_cast<std::size_t>(pc.items))
+        return false;
+    std::size_t len = run_len(*pl, pc, n);
+    if (len > room) {
+        // A character item under I or Z fails first, as it would in the walk.
+        check_items(*pl, pc, items, n, stmt, name);
+        // Blanks that end up pending fit any variable; the walk sorts them out.
+        if (written_len(*pl, pc, items, n, len) <= room)
+            return false;
+        fail(Error::internal_overflow, stmt, name);
+    }
+    if (n == static_cast<std::size_t>(pc.items) && room <= static_cast<std::size_t>(blanks_after)) {
+        // The whole template and the blanks after it in one copy, as two
+        // overlapping moves of a fixed size.
+        const char* t = pl->pool.data() + pl->padded;
+        if (room >= 8) {
+            std::memcpy(var, t, 8);
+            std::memcpy(var + room - 8, t + room - 8, 8);
+        } else if (room >= 4) {
+            std::memcpy(var, t, 4);
+            std::memcpy(var + room - 4, t + room - 4, 4);
+        } else {
+            for (std::size_t k = 0; k < room; ++k)
+                var[k] = t[k];
+        }
+    } else {
+        if (len > 0)
+            std::memcpy(var, pl->pool.data() + pc.text, len);
+        if (room > len)
+            std::memset(var + len, ' ', room - len);
+    }
+    // A character item under I or Z fails here, with the variable half
+    // written: the run ends with it.
+    fill_slots<true>(var, *pl, pc, items, n, stmt, name);
+    return true;
+}
+
+void render_stepwise(const Format& f, const Item* items, std::size_t n, RecordSink& sink, Stmt stmt,
+                     const char* name)
 {
     if (!f.ok())
         fail(f.error(), stmt, name);

@@ -269,6 +269,9 @@ Format::Format(const char* text, int len)
                 reverts_to_data_ = true;
         }
     }
+    planned_ = make_plan(ops_, pool_.data(), reversion_, plan_);
+    if (!planned_)
+        plan_ = Plan{};
 }
 
 } // namespace fmtio

@@ -1,34 +1,13 @@
 // Format strings, compiled once into a flat list of edit ops and reused.
 #pragma once
-#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "fmtio/errors.h"
+#include "fmtio/ops.h"
+#include "fmtio/plan.h"
 
 namespace fmtio {
-
-enum class OpKind : std::uint8_t {
-    literal,      // text at [pos, pos + len) of the literal pool, delimiters undoubled
-    skip,         // nX: n in width
-    slash,
-    keep_open,    // backslash or $
-    group_open,   // r( : repeat in repeat
-    group_close,  // ) : back to the innermost open group
-    int_edit,     // rIw
-    hex_edit,     // rZw or rZw.m
-    char_edit,    // rA or rAw (width 0: as wide as the item)
-    end,          // the closing ) of the whole format
-};
-
-struct Op {
-    OpKind kind;
-    std::int32_t repeat = 1;
-    std::int32_t width = 0;
-    std::int32_t digits = 1;  // m of Zw.m; 1 when absent
-    std::int32_t pos = 0;     // literal: offset into the pool
-    std::int32_t len = 0;     // literal: length
-};
 
 class Format {
 public:
@@ -47,6 +26,8 @@ public:
     // statement asks, so it is found once here.
     bool has_data() const { return has_data_; }
     bool reverts_to_data() const { return reverts_to_data_; }
+    // The same format laid out ahead, or nullptr for one walked op by op.
+    const Plan* plan() const { return planned_ ? &plan_ : nullptr; }
 
 private:
     std::vector<Op> ops_;
@@ -55,6 +36,8 @@ private:
     int error_ = 0;
     bool has_data_ = false;
     bool reverts_to_data_ = false;
+    bool planned_ = false;
+    Plan plan_;
 };
 
 } // namespace fmtio

@@ -37,7 +37,10 @@ private:
 
 void write_internal(char* var, int len, const Format& f, const Item* items, std::size_t n)
 {
-    VariableSink sink(var, var && len > 0 ? static_cast<std::size_t>(len) : 0);
+    std::size_t room = var && len > 0 ? static_cast<std::size_t>(len) : 0;
+    if (render_in_place(f, items, n, var, room, Stmt::write, internal_name))
+        return;
+    VariableSink sink(var, room);
     render(f, items, n, sink, Stmt::write, internal_name);
 }
 

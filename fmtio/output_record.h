@@ -30,6 +30,12 @@ public:
             std::memset(place(n), c, n);
     }
     void blanks(std::size_t n) { pending_ += n; }
+    // The last n characters written, all blanks, become pending blanks again.
+    void unwrite_blanks(std::size_t n)
+    {
+        len_ -= n;
+        pending_ += n;
+    }
     void mark_open() { open_ = true; }
 
     // Slash and reversion. The backslash mark belongs to the record it was

@@ -15,7 +15,9 @@ constexpr int listing_unit = 20;
 // Arrays are indexed from 1, as the record's bytes and digits are counted;
 // element 0 is never used.
 struct ScanState {
-    std::int16_t ibuf[record_size + 1];  // record byte k as 0..255
+    // Record byte k as 0..255. The record is read straight into it: stored
+    // unsigned, each byte already is its value, and no pass widens it.
+    std::uint8_t ibuf[record_size + 1];
     std::int32_t ipref[max_digits + 1];  // preface digits; 0 where the type decodes none
     std::int32_t irec;                   // record number, from 1
     std::int32_t ivstat_prev;            // ivstat just before the current record was decoded

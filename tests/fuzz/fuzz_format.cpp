@@ -1,9 +1,13 @@
 // Format strings and item lists through the format engine: compile, render,
 // list-directed output, internal write and internal read.
 //
+// A format with a plan must render and read exactly as the same format walked
+// op by op: the same records, marks, values and errors.
+//
 // Input: byte 0 the internal variable's length, byte 1 the format's length,
 // the format text, then the items, each a kind byte and its value bytes. The
 // bytes after the format also serve as the text that the internal read parses.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -75,6 +79,13 @@ struct Recorder final : fmtio::RecordSink {
         bytes += len;
     }
 };
+
+// What a write left: its records with their marks, and its error.
+std::string trace(const Recorder& r, int error) {
+    std::string t;
+    for (std::size_t k = 0; k < r.records.size(); ++k) t += r.records[k] + (k + 1 < r.records.size() ? "|" : "");
+    return t + (r.last_open ? ">" : "|") + std::to_string(error);
+}
 
 // A bound on the work a statement does outside its data fields: every op
 // counted as often as its enclosing groups repeat it, weighted by the
@@ -175,12 +186,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Render to a recorder.
     Recorder rec;
     bool rendered = false;
+    int render_error = 0;
     try {
         fmtio::render(f, items.data(), items.size(), rec, fmtio::Stmt::write, "fuzz");
         rendered = true;
     } catch (const Failed& e) {
         expect_write_error(e, false);
         if (!f.ok() && e.error != f.error()) finding("format error not the compiled one");
+        render_error = static_cast<int>(e.error);
+    }
+    {
+        Recorder walk;
+        int walk_error = 0;
+        try {
+            fmtio::render_stepwise(f, items.data(), items.size(), walk, fmtio::Stmt::write, "fuzz");
+        } catch (const Failed& e) {
+            walk_error = static_cast<int>(e.error);
+        }
+        if (trace(rec, render_error) != trace(walk, walk_error)) finding("planned rendering differs from the walk");
     }
     if (rec.open_before_end) finding("a record before the last kept the line open");
     if (!f.ok() && rendered) finding("malformed format rendered");
@@ -212,14 +235,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (r.empty() || r[0] != ' ' || r.size() > 80) finding("list-directed record", static_cast<int>(r.size()));
     }
 
-    // Internal read of the bytes after the format.
+    // Internal read of the bytes after the format, then the same by the walk
+    // into copies of the variables: the same values and the same error.
     std::unique_ptr<char[]> text(new char[rest_len ? rest_len : 1]);
     if (rest_len) std::memcpy(text.get(), rest, rest_len);
+    auto snapshot = [&]() {
+        std::string s;
+        for (const ReadItem& r : reads) {
+            if (r.ival) s += std::to_string(*r.ival) + ",";
+            else s += std::string(r.text, static_cast<std::size_t>(r.len)) + ",";
+        }
+        return s;
+    };
+    std::fill(ints.begin(), ints.end(), -7);
+    for (const ReadItem& r : reads) if (!r.ival && r.len > 0) std::memset(r.text, '~', static_cast<std::size_t>(r.len));
+    int read_error = 0;
     try {
         fmtio::read_internal(text.get(), static_cast<int>(rest_len), f, reads.data(), reads.size());
     } catch (const Failed& e) {
         expect_read_error(e);
+        read_error = static_cast<int>(e.error);
     }
+    const std::string planned = snapshot();
+    std::fill(ints.begin(), ints.end(), -7);
+    for (const ReadItem& r : reads) if (!r.ival && r.len > 0) std::memset(r.text, '~', static_cast<std::size_t>(r.len));
+    int walk_error = 0;
+    try {
+        fmtio::parse_stepwise(f, text.get(), rest_len, reads.data(), reads.size(), "internal");
+    } catch (const Failed& e) {
+        walk_error = static_cast<int>(e.error);
+    }
+    if (planned != snapshot() || read_error != walk_error) finding("planned reading differs from the walk");
 
     fmtio::set_termination(nullptr);
     return 0;

@@ -1,0 +1,344 @@
+// Formats laid out ahead against the same formats walked op by op: the same
+// records, the same values read, the same errors, over many random formats.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "fmtio/format.h"
+#include "fmtio/render.h"
+#include "fmtio/statements.h"
+
+using namespace fmtio;
+
+namespace {
+
+struct Failed {
+    Error e{};
+    Stmt s{};
+};
+
+void throwing_hook(Error e, Stmt s, const char*, const char*) { throw Failed{e, s}; }
+
+class HookEnv : public ::testing::Environment {
+    void SetUp() override { set_termination(throwing_hook); }
+};
+const auto* env = ::testing::AddGlobalTestEnvironment(new HookEnv);
+
+// Each record followed by '|' when ended, '>' when left open; a failure
+// after the records it let through.
+struct Recorder final : RecordSink {
+    std::string out;
+    void record(const char* d, std::size_t n, bool open) override
+    {
+        out.append(d, n);
+        out += open ? '>' : '|';
+    }
+};
+
+using Render = void (*)(const Format&, const Item*, std::size_t, RecordSink&, Stmt, const char*);
+using Parse = void (*)(const Format&, const char*, std::size_t, const ReadItem*, std::size_t, const char*);
+
+std::string rendered(Render how, const Format& f, const std::vector<Item>& items)
+{
+    Recorder r;
+    try {
+        how(f, items.data(), items.size(), r, Stmt::write, "u");
+    } catch (const Failed& e) {
+        r.out += "#" + std::to_string(static_cast<int>(e.e));
+    }
+    return r.out;
+}
+
+// The integers and texts a read left, and its error if any.
+std::string parsed(Parse how, const Format& f, const std::string& text, const std::string& kinds)
+{
+    std::vector<std::int32_t> ints(kinds.size(), -555);
+    std::vector<std::string> vars(kinds.size());
+    std::vector<ReadItem> refs;
+    for (std::size_t k = 0; k < kinds.size(); ++k) {
+        if (kinds[k] == 'i') {
+            refs.push_back(ref(ints[k]));
+        } else {
+            vars[k] = std::string(static_cast<std::size_t>(kinds[k] - '0'), '~');
+            refs.push_back(ref(&vars[k][0], static_cast<std::int32_t>(vars[k].size())));
+        }
+    }
+    std::string out;
+    try {
+        how(f, text.data(), text.size(), refs.data(), refs.size(), "internal");
+    } catch (const Failed& e) {
+        out = "#" + std::to_string(static_cast<int>(e.e)) + " ";
+    }
+    for (std::size_t k = 0; k < kinds.size(); ++k)
+        out += kinds[k] == 'i' ? std::to_string(ints[k]) + "," : "'" + vars[k] + "',";
+    return out;
+}
+
+// An internal write into a variable of `room` characters, as it left the
+// variable (or its error), by the statement itself.
+std::string written(const Format& f, const std::vector<Item>& items, std::size_t room)
+{
+    std::string var(room, '~');
+    try {
+        write_internal(&var[0], static_cast<int>(room), f, items.data(), items.size());
+    } catch (const Failed& e) {
+        return "#" + std::to_string(static_cast<int>(e.e));
+    }
+    return var;
+}
+
+// The same from the walk's records: one record no longer than the variable,
+// blanked after; a second record, or a longer one, overflows.
+std::string written_by_walk(const Format& f, const std::vector<Item>& items, std::size_t room)
+{
+    struct Records final : RecordSink {
+        std::vector<std::string> recs;
+        void record(const char* d, std::size_t n, bool) override { recs.emplace_back(d, n); }
+    } r;
+    try {
+        render_stepwise(f, items.data(), items.size(), r, Stmt::write, "internal");
+    } catch (const Failed& e) {
+        // A second record overflows as soon as it ends, before any later error.
+        if (r.recs.size() > 1 || (r.recs.size() == 1 && r.recs[0].size() > room))
+            return "#6600";
+        return "#" + std::to_string(static_cast<int>(e.e));
+    }
+    if (r.recs.size() != 1 || r.recs[0].size() > room)
+        return "#6600";
+    return r.recs[0] + std::string(room - r.recs[0].size(), ' ');
+}
+
+// Random formats over the whole grammar: groups with and without repeats,
+// nested, every edit with and without its optional parts, skips, literals
+// in both quotes, slashes with and without commas, the backslash and $.
+struct Gen {
+    std::mt19937 rng;
+    int below(int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); }
+
+    std::string number(int lo, int hi) { return std::to_string(lo + below(hi - lo + 1)); }
+    std::string repeat() { return below(3) == 0 ? number(1, 4) : ""; }
+
+    std::string element(int depth)
+    {
+        switch (below(depth < 3 ? 10 : 9)) {
+        case 0:
+        case 1: {
+            std::string w = number(1, 9);
+            std::string e = repeat() + (below(2) ? "I" : "i") + w;
+            if (below(3) == 0)
+                e += "." + number(0, std::stoi(w));
+            return e;
+        }
+        case 2:
+        case 3: {
+            std::string w = number(1, 9);
+            std::string e = repeat() + (below(4) ? "Z" : "z") + w;
+            if (below(3) == 0)
+                e += "." + number(0, std::stoi(w));
+            return e;
+        }
+        case 4: return repeat() + "A" + (below(2) ? number(1, 6) : "");
+        case 5: return (below(3) ? number(1, 5) : "") + "X";
+        case 6: {
+            const char* texts[] = {"", "a", "bc", " d ", "it''s", "xyz "};
+            return below(4) ? "'" + std::string(texts[below(6)]) + "'" : "\"q\"\"r\"";
+        }
+        case 7: return below(2) ? "/" : (below(2) ? "\\" : "$");
+        case 8: return below(2) ? "/" : number(1, 3) + "X";
+        default: return repeat() + "(" + list(depth + 1) + ")";
+        }
+    }
+
+    std::string list(int depth)
+    {
+        std::string s = element(depth);
+        for (int k = below(5); k > 0; --k) {
+            std::string e = element(depth);
+            // A comma may be left out beside a slash.
+            bool slash = e == "/" || s.back() == '/';
+            s += (slash && below(2) ? "" : ",") + e;
+        }
+        return s;
+    }
+
+    std::string format() { return "(" + (below(12) ? list(0) : std::string()) + ")"; }
+
+    std::vector<Item> items(std::vector<std::string>& texts, bool ints_only)
+    {
+        static const char* strs[] = {"", "x", "ab", "hello", "\r", "Range Start ZERO!"};
+        std::vector<Item> v;
+        texts.reserve(16);
+        for (int k = below(14); k > 0; --k) {
+            switch (ints_only ? below(2) : below(5)) {
+            case 0: {
+                const std::int32_t vals[] = {0, 1, 9, 10, 15, 255, -1, -98, 4095, 99999, 123456789, INT_MIN, INT_MAX};
+                v.push_back(below(2) ? item(vals[below(13)]) : item(static_cast<std::int32_t>(rng())));
+                break;
+            }
+            case 1: v.push_back(item16(static_cast<std::int16_t>(rng()))); break;
+            case 2:
+            case 3:
+                texts.emplace_back(strs[below(6)]);
+                v.push_back(item(texts.back()));
+                break;
+            default: v.push_back(item("neg", -below(3))); break;
+            }
+        }
+        return v;
+    }
+};
+
+} // namespace
+
+// The program's formats, and every kind of format short enough, get a plan.
+TEST(Plan, FormatsThatGetOne)
+{
+    for (const char* text : {
+             "(I6,I3,1X,5Z1,1X,6Z1,1X,2Z1,2(1X,6Z1),1X,7Z1,1X,2Z1,1X,Z1,1X,2Z1,2(1X,3Z1),1X,14Z1,"
+             "4(2X,3Z1,1X,Z1,1X,4Z1))",
+             "(i6,i3,1x,5z1,1x,6z1,4x,a)", "(23x,a,z3.3)", "(/' -- eof at irec=',i5,' --'/)",
+             "(1x,' Decoding preface:       rec #',i8,' type',i3,2x,5z1,1x,6z1,a1,\\)", "(a1,\\)",
+             "(3z1)", "(z3)", "(z2,z1,z2)", "(5i1)", "(6i1)", "(3z2)", "(i5,a,3z2)", "(a,2i4)", "()",
+             "(2(2(2(2(2(2(2(2(2(2(i1)))))))))))", "(32767x)"}) {
+        Format f(text);
+        ASSERT_TRUE(f.ok()) << text;
+        EXPECT_NE(f.plan(), nullptr) << text;
+    }
+    // Repeats that unroll to millions of edits are walked instead.
+    // So are those whose skips alone would make templates of megabytes.
+    for (const char* text : {"(32767(32767i1))", "(9999(9999('ab')),i1)", "(4000(32767x),i1)",
+                             "(4000(32767x,'a'),i1)", "(i3", "(q)"}) {
+        EXPECT_EQ(Format(text).plan(), nullptr) << text;
+    }
+}
+
+// Hand-picked cases where a laid-out format could part from the walk: the
+// final scan stopping at the start of a run, inside one and at a field whose
+// skips are still pending; blanks pending across a zero-width field; slashes
+// and backslashes before a run; reversion into the middle of a run.
+TEST(Plan, RendersAsTheWalk)
+{
+    struct Row {
+        const char* fmt;
+        std::vector<Item> items;
+        std::string want;
+    } rows[] = {
+        {"(i2,2x,'a',3x,i2,'b')", {item(1)}, " 1  a|"},
+        {"(i2,2x,'a',3x,i2,'b')", {item(1), item(2)}, " 1  a    2b|"},
+        {"(3z1,2x,i1)", {item(1), item(2)}, "12|"},
+        {"(3z1,2x,i1)", {item(1), item(2), item(3)}, "123|"},
+        {"(a3,i2)", {item(""), item(4)}, "    4|"},
+        {"(i2.0,1x,z2)", {item(0), item(10)}, "    A|"},
+        {"(i2.0,1x)", {item(0)}, "|"},
+        {"(a,2x,\\)", {item("")}, ">"},
+        {"('a'/\\,'b',z1)", {}, "a|b>"},
+        {"('a'/\\,'b',z1)", {item(7)}, "a|b7|"},
+        {"(i1,2(1x,2z1),'e')", {item(1), item(2), item(3), item(4), item(5), item(6)}, "1 23 45e| 6|"},
+        {"(i1,2(1x,2z1),'e')", {item(1), item(2), item(3), item(4), item(5), item(6), item(7), item(8)},
+         "1 23 45e| 67 8|"},
+        {"(i1,(3x,i1))", {item(1), item(2), item(3)}, "1   2|   3|"},
+        {"('p',\\,i1,'q'/)", {item(1), item(2)}, "p1q||p2q||"},
+        {"(a2,a)", {item(""), item("")}, "|"},
+        {"(a2,1x,a1,'z')", {item(""), item("")}, "    z|"},
+        {"(i1,a2)", {item(5), item("")}, "5|"},
+        {"(a2,i1)", {item(""), item(5)}, "  5|"},
+        {"(a3,2x,a2,\\)", {item("ab"), item("")}, " ab>"},
+        {"(a1,a3)", {item("xyz"), item("pqrs")}, "xpqr|"},
+        {"(2z3.3)", {item("x")}, "#6205"},
+        {"(i1,'a',z1)", {item(1), item("x")}, "#6205"},
+        {"(i1,/,a,2('x'))", {item(1), item("s"), item(2)}, "1|#6983"},
+    };
+    for (const Row& r : rows) {
+        Format f(r.fmt);
+        ASSERT_NE(f.plan(), nullptr) << r.fmt;
+        EXPECT_EQ(rendered(render, f, r.items), r.want) << r.fmt;
+        EXPECT_EQ(rendered(render_stepwise, f, r.items), r.want) << r.fmt;
+    }
+}
+
+// Reads by plan and by walk: blanks, early ends, reversion, and a reversion
+// point with no data edit after it, which must fail rather than loop.
+TEST(Plan, ReadsAsTheWalk)
+{
+    struct Row {
+        const char* fmt;
+        const char* text;
+        const char* kinds;
+        const char* want;
+    } rows[] = {
+        {"(i1,2('x'))", "12345", "ii", "#6983 1,-555,"},
+        {"(5i1)", "1A", "iiiii", "#6101 1,-555,-555,-555,-555,"},
+        {"(z2)", "1g", "i", "#6510 -555,"},
+        {"(5i1)", " 5123", "iiiii", "0,5,1,2,3,"},
+        {"(z3)", "A5 ", "i", "165,"},
+        {"(z3)", " A5", "i", "165,"},
+        {"(z3)", "   ", "i", "0,"},
+        {"(i1,(3x,i1))", "1   2   3", "iii", "1,2,0,"},
+        {"(a3,i2)", "abc42", "3i", "'abc',42,"},
+    };
+    for (const Row& r : rows) {
+        Format f(r.fmt);
+        ASSERT_NE(f.plan(), nullptr) << r.fmt;
+        EXPECT_EQ(parsed(parse, f, r.text, r.kinds), r.want) << r.fmt << " on " << r.text;
+        EXPECT_EQ(parsed(parse_stepwise, f, r.text, r.kinds), r.want) << r.fmt << " on " << r.text;
+    }
+}
+
+TEST(Plan, RandomFormatsRenderAsTheWalk)
+{
+    Gen g{std::mt19937(20260213)};
+    int planned = 0;
+    for (int round = 0; round < 20000; ++round) {
+        const std::string text = g.format();
+        Format f(text.c_str());
+        ASSERT_TRUE(f.ok()) << text;
+        if (f.plan())
+            ++planned;
+        std::vector<std::string> texts;
+        const std::vector<Item> items = g.items(texts, g.below(3) != 0);
+        ASSERT_EQ(rendered(render, f, items), rendered(render_stepwise, f, items))
+            << text << " with " << items.size() << " items";
+    }
+    EXPECT_GT(planned, 19000);
+}
+
+TEST(Plan, RandomFormatsReadAsTheWalk)
+{
+    Gen g{std::mt19937(20260214)};
+    const std::string chars = "0123456789abcdefABCDEFG +-,\r\n\t*.";
+    for (int round = 0; round < 20000; ++round) {
+        const std::string text = g.format();
+        Format f(text.c_str());
+        ASSERT_TRUE(f.ok()) << text;
+        std::string record;
+        for (int k = g.below(16); k > 0; --k)
+            record += chars[static_cast<std::size_t>(g.below(static_cast<int>(chars.size())))];
+        std::string kinds;
+        for (int k = g.below(8); k > 0; --k)
+            kinds += g.below(4) ? 'i' : static_cast<char>('0' + g.below(5));
+        ASSERT_EQ(parsed(parse, f, record, kinds), parsed(parse_stepwise, f, record, kinds))
+            << text << " on '" << record << "' into " << kinds;
+    }
+}
+
+TEST(Plan, RandomInternalWritesAsTheWalk)
+{
+    Gen g{std::mt19937(20260215)};
+    int in_place = 0;
+    for (int round = 0; round < 20000; ++round) {
+        const std::string text = g.format();
+        Format f(text.c_str());
+        ASSERT_TRUE(f.ok()) << text;
+        if (f.plan() && f.plan()->one_run)
+            ++in_place;
+        std::vector<std::string> texts;
+        const std::vector<Item> items = g.items(texts, g.below(4) != 0);
+        const std::size_t room = static_cast<std::size_t>(g.below(24));
+        ASSERT_EQ(written(f, items, room), written_by_walk(f, items, room))
+            << text << " with " << items.size() << " items into " << room;
+    }
+    EXPECT_GT(in_place, 1000);
+}
