@@ -1,6 +1,8 @@
 // The format engine against a recording sink: compile, render, list-directed, internal I/O.
 #include <gtest/gtest.h>
 
+#include "tests/engine_support.h"
+
 #include <climits>
 #include <cstring>
 #include <random>
@@ -19,28 +21,9 @@ void PrintTo(Error e, std::ostream* os) { *os << static_cast<int>(e); }
 
 namespace {
 
-struct Failed {
-    Error e{};
-    Stmt s{};
-    std::string name;
-};
-
-void throwing_hook(Error e, Stmt s, const char* name, const char*) { throw Failed{e, s, name ? name : ""}; }
-
-class HookEnv : public ::testing::Environment {
-    void SetUp() override { set_termination(throwing_hook); }
-};
-const auto* env = ::testing::AddGlobalTestEnvironment(new HookEnv);
-
-// Each record is followed by '|' when ended, '>' when left open.
-struct Recorder final : RecordSink {
-    std::string out;
-    void record(const char* d, std::size_t n, bool open) override
-    {
-        out.append(d, n);
-        out += open ? '>' : '|';
-    }
-};
+using engine_support::Failed;
+using engine_support::Recorder;
+using engine_support::throwing_hook;
 
 std::string run(const char* fmt, const std::vector<Item>& items)
 {

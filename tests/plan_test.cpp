@@ -2,6 +2,8 @@
 // records, the same values read, the same errors, over many random formats.
 #include <gtest/gtest.h>
 
+#include "tests/engine_support.h"
+
 #include <climits>
 #include <random>
 #include <string>
@@ -15,28 +17,9 @@ using namespace fmtio;
 
 namespace {
 
-struct Failed {
-    Error e{};
-    Stmt s{};
-};
-
-void throwing_hook(Error e, Stmt s, const char*, const char*) { throw Failed{e, s}; }
-
-class HookEnv : public ::testing::Environment {
-    void SetUp() override { set_termination(throwing_hook); }
-};
-const auto* env = ::testing::AddGlobalTestEnvironment(new HookEnv);
-
-// Each record followed by '|' when ended, '>' when left open; a failure
-// after the records it let through.
-struct Recorder final : RecordSink {
-    std::string out;
-    void record(const char* d, std::size_t n, bool open) override
-    {
-        out.append(d, n);
-        out += open ? '>' : '|';
-    }
-};
+using engine_support::Failed;
+using engine_support::Recorder;
+using engine_support::throwing_hook;
 
 using Render = void (*)(const Format&, const Item*, std::size_t, RecordSink&, Stmt, const char*);
 using Parse = void (*)(const Format&, const char*, std::size_t, const ReadItem*, std::size_t, const char*);
