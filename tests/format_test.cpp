@@ -1,8 +1,6 @@
 // The format engine against a recording sink: compile, render, list-directed, internal I/O.
 #include <gtest/gtest.h>
 
-#include "tests/engine_support.h"
-
 #include <climits>
 #include <cstring>
 #include <random>
@@ -12,6 +10,7 @@
 #include "fmtio/format.h"
 #include "fmtio/render.h"
 #include "fmtio/statements.h"
+#include "tests/engine_support.h"
 
 using namespace fmtio;
 

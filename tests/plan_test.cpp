@@ -2,8 +2,6 @@
 // records, the same values read, the same errors, over many random formats.
 #include <gtest/gtest.h>
 
-#include "tests/engine_support.h"
-
 #include <climits>
 #include <random>
 #include <string>
@@ -12,6 +10,7 @@
 #include "fmtio/format.h"
 #include "fmtio/render.h"
 #include "fmtio/statements.h"
+#include "tests/engine_support.h"
 
 using namespace fmtio;
 
