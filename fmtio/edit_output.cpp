@@ -321,10 +321,15 @@ void write_run(OutputRecord& out, const Plan& pl, const Piece& pc, const Item* i
     std::size_t len = run_len(pl, pc, m);
     if (len == 0)
         return;
+    // Placing the run writes the blanks pending before it; when none of the
+    // run turns out to be text, they are pending again, as the walk leaves them.
+    const std::size_t pending = out.pending();
     char* q = out.place(len);
     std::memcpy(q, pl.pool.data() + pc.text, len);
-    if (fill_slots<true>(q, pl, pc, it, m, stmt, name))
-        out.unwrite_blanks(len - written_len(pl, pc, it, m, len));
+    if (fill_slots<true>(q, pl, pc, it, m, stmt, name)) {
+        const std::size_t kept = written_len(pl, pc, it, m, len);
+        out.unwrite_blanks(len - kept + (kept == 0 ? pending : 0));
+    }
 }
 
 // The format's passes as laid out: the first from the start, then one from

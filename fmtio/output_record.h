@@ -30,6 +30,7 @@ public:
             std::memset(place(n), c, n);
     }
     void blanks(std::size_t n) { pending_ += n; }
+    std::size_t pending() const { return pending_; }
     // The last n characters written, all blanks, become pending blanks again.
     void unwrite_blanks(std::size_t n)
     {

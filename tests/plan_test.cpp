@@ -224,6 +224,8 @@ TEST(Plan, RendersAsTheWalk)
         {"(i1,(3x,i1))", {item(1), item(2), item(3)}, "1   2|   3|"},
         {"('p',\\,i1,'q'/)", {item(1), item(2)}, "p1q||p2q||"},
         {"(a2,a)", {item(""), item("")}, "|"},
+        {"(23x,a,a5)", {item(""), item("")}, "|"},
+        {"(2x,a,a5,'t')", {item(""), item(""), item("")}, "       t||"},
         {"(a2,1x,a1,'z')", {item(""), item("")}, "    z|"},
         {"(i1,a2)", {item(5), item("")}, "5|"},
         {"(a2,i1)", {item(""), item(5)}, "  5|"},
