@@ -19,8 +19,16 @@ bool write_all(int fd, const std::string& bytes);
                        const Launch& how = {});
 // The program's path and the arguments as an argv; keep holds the strings.
 std::vector<char*> argv_for(const std::vector<std::string>& args, std::vector<std::string>& keep);
-// Waits for the child and puts its exit status or signal into r.
+// How long a run may take before the test gives up on it: far beyond any
+// run here, even under Wine or the sanitizers, short of a hung CI job.
+constexpr int patience_seconds = 180;
+// Waits for the child and puts its exit status or signal into r. A child
+// still running after patience_seconds is killed and the test fails, so a
+// hung run cannot hang the suite.
 void wait(pid_t pid, Result& r);
+// The same for a caller that keeps the raw wait status; true when the child
+// ended by itself.
+bool wait_status(pid_t pid, int& ws);
 // A new empty file under the temporary folder.
 std::string scratch_file(const char* tag);
 

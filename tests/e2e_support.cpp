@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -76,10 +78,29 @@ std::vector<char*> child::argv_for(const std::vector<std::string>& args, std::ve
     return argv;
 }
 
-void child::wait(pid_t pid, Result& r) {
-    int ws = 0;
+bool child::wait_status(pid_t pid, int& ws) {
+    using clock = std::chrono::steady_clock;
+    const auto deadline = clock::now() + std::chrono::seconds(patience_seconds);
+    // Short steps first: most runs end within milliseconds.
+    useconds_t step = 100;
+    for (;;) {
+        pid_t r = waitpid(pid, &ws, WNOHANG);
+        if (r == pid) return true;
+        if (r < 0 && errno != EINTR) return false;
+        if (clock::now() >= deadline) break;
+        usleep(step);
+        step = std::min<useconds_t>(step * 2, 20000);
+    }
+    kill(pid, SIGKILL);
     while (waitpid(pid, &ws, 0) < 0 && errno == EINTR) {
     }
+    ADD_FAILURE() << "the program had not ended after " << patience_seconds << " s and was killed";
+    return false;
+}
+
+void child::wait(pid_t pid, Result& r) {
+    int ws = 0;
+    wait_status(pid, ws);
     if (WIFEXITED(ws)) r.status = WEXITSTATUS(ws);
     if (WIFSIGNALED(ws)) r.signal = WTERMSIG(ws);
 }
@@ -293,18 +314,25 @@ Result Session::finish() {
     Result r;
     if (pid_ <= 0) return r;
     if (!reaped_) {
-        while (waitpid(pid_, &wait_status_, 0) < 0 && errno == EINTR) {
-        }
+        wait_status(pid_, wait_status_);
         reaped_ = true;
     }
     if (WIFEXITED(wait_status_)) r.status = WEXITSTATUS(wait_status_);
     if (WIFSIGNALED(wait_status_)) r.signal = WTERMSIG(wait_status_);
     if (output_pipe_) {
         // What the program wrote before the test closed its end, and after, while it was open.
+        // A process the program left behind may hold the pipe open: a quiet
+        // pipe ends the reading rather than the end of file alone.
         if (out_fd_ >= 0) {
             char buf[4096];
-            ssize_t n;
-            while ((n = ::read(out_fd_, buf, sizeof buf)) > 0) out_.append(buf, static_cast<std::size_t>(n));
+            for (;;) {
+                struct pollfd pfd = {out_fd_, POLLIN, 0};
+                if (poll(&pfd, 1, 5000) <= 0) break;
+                ssize_t n = ::read(out_fd_, buf, sizeof buf);
+                if (n < 0 && errno == EINTR) continue;
+                if (n <= 0) break;
+                out_.append(buf, static_cast<std::size_t>(n));
+            }
         }
     } else {
         read_output();

@@ -33,8 +33,7 @@ Result run(const std::string& dir, const std::string& program, const std::vector
     }
     Result r;
     int ws = 0;
-    while (waitpid(pid, &ws, 0) < 0 && errno == EINTR) {
-    }
+    e2e::child::wait_status(pid, ws);
     if (WIFEXITED(ws)) r.status = WEXITSTATUS(ws);
     if (!out_path) {
         int fd = ::open(out.c_str(), O_RDONLY);
