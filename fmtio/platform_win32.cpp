@@ -54,7 +54,8 @@ Failure from_error(DWORD e) {
     case ERROR_CANT_RESOLVE_FILENAME:  // too many reparse points on the path
         return Failure::link_loop;
     case ERROR_BROKEN_PIPE:
-    case ERROR_NO_DATA:  // writing to a pipe whose reader has gone
+    case ERROR_NO_DATA:             // writing to a pipe whose reader has gone
+    case ERROR_PIPE_NOT_CONNECTED:  // the same, as Wine reports it
         return Failure::broken_pipe;
     case ERROR_CRC:
     case ERROR_SEEK:
