@@ -1,16 +1,14 @@
-# Cross-compiling a native Windows (x86-64) preflister.exe with mingw-w64:
-#   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DPREFLISTER_TESTS=OFF
+# What the two Windows toolchain files share; each sets the processor, the
+# compiler prefix and the Debian package that holds the compiler first.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
-set(PREFLISTER_MINGW_PREFIX x86_64-w64-mingw32)
 # The POSIX thread model's compiler: libstdc++ as Debian builds it for mingw.
 find_program(PREFLISTER_MINGW_CXX NAMES ${PREFLISTER_MINGW_PREFIX}-g++-posix ${PREFLISTER_MINGW_PREFIX}-g++)
 if(NOT PREFLISTER_MINGW_CXX)
   # Without this stop, CMake would go on with the host's compiler and fail
   # much later, at the link, with flags it does not know.
   message(FATAL_ERROR "The mingw-w64 cross compiler ${PREFLISTER_MINGW_PREFIX}-g++-posix (or -g++) was not "
-                      "found: install g++-mingw-w64-x86-64-posix (Debian) to build the Windows program.")
+                      "found: install ${PREFLISTER_MINGW_PACKAGE} (Debian) to build the Windows program.")
 endif()
 set(CMAKE_CXX_COMPILER ${PREFLISTER_MINGW_CXX})
 find_program(CMAKE_RC_COMPILER NAMES ${PREFLISTER_MINGW_PREFIX}-windres)
