@@ -91,40 +91,41 @@ bench: bench-build
 bench-instructions: bench-build
 	python3 bench/instructions.py --build $(BENCH_BUILD)
 
-# Windows: a native preflister.exe, cross-built with mingw-w64 (cmake/mingw-w64.cmake)
-# into $(WINDOWS_BUILD). test-windows runs the end-to-end tests of the Linux build
-# against it under Wine, less the cases that need a POSIX-only device (/proc/self/mem)
-# or a pseudo-terminal.
+# Windows: native preflister.exe programs for 32-bit (x86) and 64-bit (x64)
+# Windows, cross-built with mingw-w64 (cmake/mingw-w64-*.cmake) into
+# $(WINDOWS_BUILD)/x86 and $(WINDOWS_BUILD)/x64. test-windows checks their
+# import tables, runs the end-to-end tests of the Linux build against each
+# under Wine (tests/wine_suite.sh), less the cases that need a POSIX-only
+# device (/proc/self/mem) or a pseudo-terminal, and checks the zip that
+# package-windows makes.
 WINDOWS_BUILD ?= build-windows
-WINDOWS_TESTS ?= e2e_test
+WINDOWS_ARCHS ?= x86 x64
+WINDOWS_TESTS ?= e2e_test fault_test
 WINDOWS_EXCLUDE ?= Scan.ReadErrorIsReportedAndFailsTheRun:Progress.RealTerminalHoldsOneLinePerRangeStart
-WINE ?= $(shell command -v wine || echo /usr/lib/wine/wine64)
-WINESERVER ?= $(shell command -v wineserver || echo /usr/lib/wine/wineserver64)
-# A Wine prefix of the build's own, no display, no add-on installers, and no
-# Wine messages on standard error.
-WINE_ENV = env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX="$(CURDIR)/$(WINDOWS_BUILD)/wine" WINEDEBUG=-all \
-  WINEDLLOVERRIDES="mscoree,mshtml="
+windows_toolchain_x86 = cmake/mingw-w64-i686.cmake
+windows_toolchain_x64 = cmake/mingw-w64-x86_64.cmake
+VERSION := $(shell sed -n 's/^project.preflister VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+WINDOWS_ZIP = $(WINDOWS_BUILD)/preflister-$(VERSION)-windows.zip
 
-.PHONY: windows test-windows
+.PHONY: windows test-windows package-windows
 
-$(WINDOWS_BUILD)/CMakeCache.txt:
-	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DPREFLISTER_TESTS=OFF
+$(WINDOWS_BUILD)/%/CMakeCache.txt:
+	cmake -S . -B $(WINDOWS_BUILD)/$* -DCMAKE_TOOLCHAIN_FILE=$(windows_toolchain_$*) -DPREFLISTER_TESTS=OFF
 
-windows: $(WINDOWS_BUILD)/CMakeCache.txt
-	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target preflister
+windows: $(WINDOWS_ARCHS:%=$(WINDOWS_BUILD)/%/CMakeCache.txt)
+	@set -e; for a in $(WINDOWS_ARCHS); do cmake --build $(WINDOWS_BUILD)/$$a -j $(JOBS) --target preflister; done
 
-test-windows: build windows
-	@# The first start of a new prefix is the slow one: it is made once and kept.
-	[ -f $(WINDOWS_BUILD)/wine/system.reg ] || $(WINE_ENV) $(WINE) wineboot -i
-	printf '#!/bin/sh\nexec "%s" "%s" "$$@"\n' "$(WINE)" "$(CURDIR)/$(WINDOWS_BUILD)/preflister.exe" \
-	  > $(WINDOWS_BUILD)/preflister-wine
-	chmod +x $(WINDOWS_BUILD)/preflister-wine
-	@# One Wine server for all the runs (unless one serves the prefix already), ended after them.
-	$(WINE_ENV) $(WINESERVER) -p || true
-	status=0; for t in $(WINDOWS_TESTS); do \
-	  $(WINE_ENV) PREFLISTER_BIN="$(CURDIR)/$(WINDOWS_BUILD)/preflister-wine" PREFLISTER_BIN_SYSTEM=windows \
-	    $(BUILD)/tests/$$t --gtest_filter=-$(WINDOWS_EXCLUDE) || status=1; \
-	done; $(WINE_ENV) $(WINESERVER) -k; exit $$status
+# preflister-<version>-windows.zip: both programs, README.txt and the manual as text.
+package-windows: windows
+	tools/package_windows.sh $(CURDIR) $(VERSION) $(WINDOWS_BUILD) \
+	  $(WINDOWS_BUILD)/x86/preflister.exe $(WINDOWS_BUILD)/x64/preflister.exe
+
+test-windows: build windows package-windows
+	tests/windows_imports.sh $(foreach a,$(WINDOWS_ARCHS),$(a) $(WINDOWS_BUILD)/$(a)/preflister.exe)
+	@status=0; for a in $(WINDOWS_ARCHS); do \
+	  tests/wine_suite.sh $$a $(WINDOWS_BUILD)/$$a $(BUILD) "$(WINDOWS_TESTS)" "$(WINDOWS_EXCLUDE)" || status=1; \
+	done; exit $$status
+	tests/windows_package_test.sh $(WINDOWS_ZIP) $(BUILD)/preflister $(SAMPLE) $(WINDOWS_BUILD) $(VERSION)
 
 # Every build folder the targets above make.
 clean:

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Runs the end-to-end tests of the Linux build against one Windows build under
+# Wine, with a Wine prefix of that build's own (no display, no add-on
+# installers, no Wine messages on standard error).
+# Usage: wine_suite.sh x86|x64 WINDOWS_BUILD_DIR LINUX_BUILD_DIR TESTS EXCLUDE
+#
+# Each program is started by its own loader, directly: the 32-bit one by
+# Wine's 32-bit loader, the 64-bit one by wine64. Through /usr/bin/wine a
+# 64-bit program is started via start.exe once the 32-bit side is installed,
+# and a signal sent to the child would reach start.exe, not the program.
+set -uo pipefail
+
+arch=${1:?usage: wine_suite.sh x86|x64 WINDOWS_BUILD_DIR LINUX_BUILD_DIR TESTS EXCLUDE}
+build=$(cd "${2:?Windows build folder missing}" && pwd)
+linux=${3:?Linux build folder missing}
+tests=${4:?test programs missing}
+exclude=${5:-}
+
+case $arch in
+  x86) loader=${WINE32:-/usr/lib/wine/wine} winearch=win32 ;;
+  x64) loader=${WINE64:-/usr/lib/wine/wine64} winearch=win64 ;;
+  *) echo "wine_suite.sh: unknown architecture $arch" >&2; exit 2 ;;
+esac
+wineserver=${WINESERVER:-$(command -v wineserver || echo /usr/lib/wine/wineserver64)}
+if [ ! -x "$loader" ]; then
+  if [ "$arch" = x86 ]; then
+    echo "Wine's 32-bit loader $loader is missing: install wine32:i386 (dpkg --add-architecture i386 first)" >&2
+  else
+    echo "Wine's 64-bit loader $loader is missing: install wine64" >&2
+  fi
+  exit 1
+fi
+
+export WINEPREFIX=$build/wine WINEARCH=$winearch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+
+# The program as the tests start it; it can also be run by hand.
+wrapper=$build/preflister-wine
+cat > "$wrapper" <<WRAP
+#!/bin/sh
+WINEPREFIX='$WINEPREFIX' WINEARCH=$winearch WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' \\
+  exec '$loader' '$build/preflister.exe' "\$@"
+WRAP
+chmod +x "$wrapper"
+
+# The first start of a new prefix is the slow one: it is made once and kept.
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  timeout -k 10 600 "$loader" wineboot -i || { echo "wineboot for $WINEPREFIX failed" >&2; exit 1; }
+fi
+
+# One Wine server for all the runs (unless one serves the prefix already), ended after them.
+"$wineserver" -p || true
+status=0
+for t in $tests; do
+  echo "== $t against the $arch build"
+  # Each case limits its own runs; this bounds the whole program as well.
+  PREFLISTER_BIN=$wrapper PREFLISTER_BIN_SYSTEM=windows \
+    timeout -k 10 1800 "$linux/tests/$t" --gtest_filter="-$exclude" || status=1
+done
+"$wineserver" -k || true
+exit $status
