@@ -125,7 +125,8 @@ test-windows: build windows package-windows
 	@status=0; for a in $(WINDOWS_ARCHS); do \
 	  tests/wine_suite.sh $$a $(WINDOWS_BUILD)/$$a $(BUILD) "$(WINDOWS_TESTS)" "$(WINDOWS_EXCLUDE)" || status=1; \
 	done; exit $$status
-	tests/windows_package_test.sh $(WINDOWS_ZIP) $(BUILD)/preflister $(SAMPLE) $(WINDOWS_BUILD) $(VERSION)
+	tests/windows_package_test.sh $(WINDOWS_ZIP) $(BUILD)/preflister $(SAMPLE) $(WINDOWS_BUILD) $(VERSION) \
+	  $(BUILD)/gendata
 
 # Every build folder the targets above make.
 clean:

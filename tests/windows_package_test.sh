@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Unpacks the Windows zip, checks what it holds, and runs both programs from
-# it under Wine on the sample data file: console output, listing and exit
-# status must be the Linux build's, byte for byte.
-# Usage: windows_package_test.sh ZIP LINUX_PREFLISTER SAMPLE WINDOWS_BUILD_DIR VERSION
+# it under Wine on the sample data file, and on a larger file of every record
+# type when gendata is given: console output, listing and exit status must be
+# the Linux build's, byte for byte.
+# Usage: windows_package_test.sh ZIP LINUX_PREFLISTER SAMPLE WINDOWS_BUILD_DIR VERSION [GENDATA]
 set -uo pipefail
 
 zip=${1:?usage: windows_package_test.sh ZIP LINUX_PREFLISTER SAMPLE WINDOWS_BUILD_DIR VERSION}
@@ -10,6 +11,7 @@ linux=$(realpath "${2:?Linux program missing}")
 sample=$(realpath "${3:?sample data file missing}")
 windows_build=$(realpath "${4:?Windows build folder missing}")
 version=${5:?version missing}
+gendata=${6:-}
 here=$(cd "$(dirname "$0")" && pwd)
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/preflister-winzip.XXXXXX") || exit 1
@@ -55,26 +57,35 @@ done
 "$here/windows_imports.sh" x86 "$u/x86/preflister.exe" x64 "$u/x64/preflister.exe" >/dev/null || status=1
 
 # The Linux build's run is what both must give.
-mkdir -p "$scratch/linux"
-cp "$sample" "$scratch/linux/sample.dat"
-(cd "$scratch/linux" && "$linux" sample.dat >out 2>err; echo $? >status)
-[ -s "$scratch/linux/preflist" ] || fail "the Linux build wrote no listing"
-
-for arch in x86 x64; do
-  case $arch in
-    x86) loader=${WINE32:-/usr/lib/wine/wine} ;;
-    x64) loader=${WINE64:-/usr/lib/wine/wine64} ;;
-  esac
-  run=$scratch/$arch
-  mkdir -p "$run"
-  cp "$sample" "$run/sample.dat"
-  # The build's own prefix, which make test-windows has made.
-  (cd "$run" && WINEPREFIX=$windows_build/$arch/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
-    timeout -k 10 300 env -u DISPLAY -u WAYLAND_DISPLAY "$loader" "$u/$arch/preflister.exe" sample.dat \
-    >out 2>err; echo $? >status)
-  for f in out err status preflist; do
-    cmp -s "$scratch/linux/$f" "$run/$f" || fail "$arch: $f differs from the Linux build's"
+data=("$sample")
+if [ -n "$gendata" ]; then
+  "$gendata" "$scratch/mixed.dat" 20000 7 || fail "gendata"
+  data+=("$scratch/mixed.dat")
+fi
+for file in "${data[@]}"; do
+  name=$(basename "$file")
+  mkdir -p "$scratch/linux"
+  cp "$file" "$scratch/linux/$name"
+  rm -f "$scratch/linux/preflist"
+  (cd "$scratch/linux" && "$linux" "$name" >out 2>err; echo $? >status)
+  [ -s "$scratch/linux/preflist" ] || fail "the Linux build wrote no listing of $name"
+  for arch in x86 x64; do
+    case $arch in
+      x86) loader=${WINE32:-/usr/lib/wine/wine} ;;
+      x64) loader=${WINE64:-/usr/lib/wine/wine64} ;;
+    esac
+    run=$scratch/$arch
+    mkdir -p "$run"
+    cp "$file" "$run/$name"
+    rm -f "$run/preflist"
+    # The build's own prefix, which make test-windows has made.
+    (cd "$run" && WINEPREFIX=$windows_build/$arch/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+      timeout -k 10 300 env -u DISPLAY -u WAYLAND_DISPLAY "$loader" "$u/$arch/preflister.exe" "$name" \
+      >out 2>err; echo $? >status)
+    for f in out err status preflist; do
+      cmp -s "$scratch/linux/$f" "$run/$f" || fail "$arch, $name: $f differs from the Linux build's"
+    done
   done
 done
-[ $status -eq 0 ] && echo "$(basename "$zip"): both programs list the sample as the Linux build does"
+[ $status -eq 0 ] && echo "$(basename "$zip"): both programs list ${#data[@]} data files as the Linux build does"
 exit $status
