@@ -6,6 +6,7 @@
 #include "fmtio/failure_errors.h"
 #include "fmtio/interrupts.h"
 #include "fmtio/system_io.h"
+#include "fmtio/unit_table.h"
 
 namespace fmtio {
 
@@ -69,6 +70,7 @@ void Connection::close(bool report) {
     platform::calls().close(handle);
     handle = platform::no_handle;
     used = false;
+    forget_lookups();
     release_interrupts();
     if (!ok && report) fail(write_error(why), Stmt::close, name.c_str(), failure_text(why));
     end_if_interrupted();
