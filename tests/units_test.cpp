@@ -326,6 +326,49 @@ TEST(Open, TableHoldsSixtyOneUnits) {
     EXPECT_FALSE(dir.exists("extra"));
 }
 
+// Statements find their unit's connection however the table changed since
+// the unit was last looked up: reopened on another file, opened on a unit
+// that reached the console before, closed, or sharing a lookup with
+// another unit number.
+TEST(Open, WritesFollowTheTableAsItChanges) {
+    FakeProcess p;
+    ScratchDir dir;
+    const std::string a = dir.file("a"), b = dir.file("b"), c = dir.file("c"), d = dir.file("d");
+    auto put = [](int unit, const char* text) { output_connection(unit).record(text, std::strlen(text), false); };
+
+    open_unit(20, listing_spec(a));
+    put(20, "1");
+    open_unit(20, listing_spec(b));  // closes a
+    put(20, "2");
+    put(6, " console");
+    open_unit(6, listing_spec(c));
+    put(6, "3");
+    open_unit(3, listing_spec(d));
+    open_unit(11, listing_spec(a));  // 11 and 3 share a lookup
+    for (const char* t : {"4", "5"}) {
+        put(3, t);
+        put(11, t);
+    }
+    close_units();
+    EXPECT_EQ(dir.read("a"), "1\r\n4\r\n5\r\n");
+    EXPECT_EQ(dir.read("b"), "2\r\n");
+    EXPECT_EQ(dir.read("c"), "3\r\n");
+    EXPECT_EQ(dir.read("d"), "4\r\n5\r\n");
+    EXPECT_EQ(p.out, "console");
+
+    // Closed, the file units are gone; unit 6 is the console again.
+    for (int unit : {11, 3, 20}) {
+        try {
+            put(unit, "x");
+            ADD_FAILURE() << "unit " << unit << " still connected";
+        } catch (const Fatal& f) {
+            EXPECT_EQ(f.error, Error::open_failed) << unit;
+        }
+    }
+    put(6, " again");
+    EXPECT_EQ(p.out, "console\r\nagain");
+}
+
 TEST(Open, NameIsTrimmedAndSpecifiersIgnoreCase) {
     FakeProcess p;
     ScratchDir dir;
