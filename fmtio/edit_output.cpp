@@ -427,17 +427,32 @@ void render(const Format& f, const Item* items, std::size_t n, RecordSink& sink,
     }
     if (n > 0 && !f.has_data())
         fail(Error::fmt_no_data_descriptor, stmt, name);
-    OutputRecord out(sink);
     const Piece* first = pl->one_run ? &pl->run : nullptr;
     if (first && n <= static_cast<std::size_t>(first->items)) {
         // One record, the run's template: a backslash counts in the final
         // scan, before the run with no items, after it with all of them.
+        const bool open = (n == 0 && pl->open_first) || (n == static_cast<std::size_t>(first->items) && pl->open_tail);
+        const std::size_t len = run_len(*pl, *first, n);
+        if (char* q = sink.room(len)) {
+            // Built where the sink keeps it: no record to copy there after.
+            std::size_t kept = len;
+            if (len > 0) {
+                std::memcpy(q, pl->pool.data() + first->text, len);
+                if (fill_slots(q, *pl, *first, items, n, stmt, name))
+                    kept = written_len(*pl, *first, items, n, len);
+            }
+            sink.commit(kept, open);
+            return;
+        }
+        OutputRecord out(sink);
         write_run(out, *pl, *first, items, n, stmt, name);
-        if ((n == 0 && pl->open_first) || (n == static_cast<std::size_t>(first->items) && pl->open_tail))
+        if (open)
             out.mark_open();
-    } else {
-        render_planned(*pl, items, n, out, stmt, name);
+        out.finish();
+        return;
     }
+    OutputRecord out(sink);
+    render_planned(*pl, items, n, out, stmt, name);
     out.finish();
 }
 

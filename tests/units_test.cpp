@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "fmtio/format.h"
 #include "fmtio/platform.h"
 #include "fmtio/statements.h"
 #include "fmtio/units.h"
@@ -442,6 +443,40 @@ TEST(TextFile, BufferIsWrittenOnlyWhenFullOrAtClose) {
     EXPECT_EQ(dir.read("preflist").size(), 1024u);
     close_units();
     EXPECT_EQ(dir.read("preflist").size(), 1100u);
+}
+
+// A formatted statement builds its record in the unit's buffer when it fits
+// there: the file gets the bytes, and the writes, that the same records
+// handed to a unit one by one give, the buffer's edge falling anywhere.
+TEST(TextFile, FormattedRecordsAsRecordsHandedOn) {
+    struct Row {
+        const char* fmt;
+        std::vector<Item> items;
+        std::string record;  // as the statement makes it
+        bool keep_open;
+    };
+    const std::string long_text(60, 'x');
+    const std::vector<Row> rows = {
+        {"(a60)", {item(long_text)}, long_text, false},
+        {"(i6,i3,1x,5z1)", {item(12), item(3), item(1), item(2), item(3), item(4), item(5)}, "    12  3 12345", false},
+        {"(a3)", {item("")}, "", false},
+        {"('p',i2,\\)", {item(7)}, "p 7", true},
+        {"(1000x,'e')", {}, std::string(1000, ' ') + "e", false},
+    };
+    FakeProcess p;
+    ScratchDir dir;
+    const std::string by_statement = dir.file("statements"), by_record = dir.file("records");
+    open_unit(20, listing_spec(by_statement));
+    open_unit(21, listing_spec(by_record));
+    for (int k = 0; k < 200; ++k) {
+        const Row& r = rows[static_cast<std::size_t>(k * 7 % 11 % 5)];
+        write_formatted(20, Format(r.fmt), r.items.data(), r.items.size());
+        output_connection(21).record(r.record.data(), r.record.size(), r.keep_open);
+        ASSERT_EQ(dir.read("statements").size(), dir.read("records").size()) << k;
+    }
+    close_units();
+    EXPECT_EQ(dir.read("statements"), dir.read("records"));
+    EXPECT_GT(dir.read("records").size(), 10000u);
 }
 
 TEST(TextFile, FullDiskAtCloseIsReported) {
