@@ -17,6 +17,7 @@ using namespace fmtio;
 namespace {
 
 using engine_support::Failed;
+using engine_support::InPlaceRecorder;
 using engine_support::Recorder;
 using engine_support::throwing_hook;
 
@@ -28,6 +29,18 @@ std::string rendered(Render how, const Format& f, const std::vector<Item>& items
     Recorder r;
     try {
         how(f, items.data(), items.size(), r, Stmt::write, "u");
+    } catch (const Failed& e) {
+        r.out += "#" + std::to_string(static_cast<int>(e.e));
+    }
+    return r.out;
+}
+
+// The same, the sink taking one-run records built in its own storage.
+std::string rendered_in_place(const Format& f, const std::vector<Item>& items)
+{
+    InPlaceRecorder r;
+    try {
+        render(f, items.data(), items.size(), r, Stmt::write, "u");
     } catch (const Failed& e) {
         r.out += "#" + std::to_string(static_cast<int>(e.e));
     }
@@ -239,6 +252,7 @@ TEST(Plan, RendersAsTheWalk)
         Format f(r.fmt);
         ASSERT_NE(f.plan(), nullptr) << r.fmt;
         EXPECT_EQ(rendered(render, f, r.items), r.want) << r.fmt;
+        EXPECT_EQ(rendered_in_place(f, r.items), r.want) << r.fmt;
         EXPECT_EQ(rendered(render_stepwise, f, r.items), r.want) << r.fmt;
     }
 }
@@ -294,6 +308,7 @@ TEST(Plan, StepsRenderAsTheWalk)
         Format f(r.fmt);
         ASSERT_NE(f.plan(), nullptr) << r.fmt;
         EXPECT_EQ(rendered(render, f, r.items), r.want) << r.fmt;
+        EXPECT_EQ(rendered_in_place(f, r.items), r.want) << r.fmt;
         EXPECT_EQ(rendered(render_stepwise, f, r.items), r.want) << r.fmt;
     }
 }
@@ -352,8 +367,9 @@ TEST(Plan, RandomFormatsRenderAsTheWalk)
             ++planned;
         std::vector<std::string> texts;
         const std::vector<Item> items = g.items(texts, g.below(3) != 0);
-        ASSERT_EQ(rendered(render, f, items), rendered(render_stepwise, f, items))
-            << text << " with " << items.size() << " items";
+        const std::string walk = rendered(render_stepwise, f, items);
+        ASSERT_EQ(rendered(render, f, items), walk) << text << " with " << items.size() << " items";
+        ASSERT_EQ(rendered_in_place(f, items), walk) << text << " with " << items.size() << " items";
     }
     EXPECT_GT(planned, 19000);
 }
@@ -385,8 +401,9 @@ TEST(Plan, RandomColumnRunsRenderAsTheWalk)
             items.push_back(kind == 0 ? item("c") : kind < 8 ? item16(static_cast<std::int16_t>(g.rng()))
                                                              : item(static_cast<std::int32_t>(g.rng() % 70000) - 200));
         }
-        ASSERT_EQ(rendered(render, f, items), rendered(render_stepwise, f, items))
-            << text << " with " << items.size() << " items";
+        const std::string walk = rendered(render_stepwise, f, items);
+        ASSERT_EQ(rendered(render, f, items), walk) << text << " with " << items.size() << " items";
+        ASSERT_EQ(rendered_in_place(f, items), walk) << text << " with " << items.size() << " items";
         const std::size_t room = static_cast<std::size_t>(g.below(48));
         ASSERT_EQ(written(f, items, room), written_by_walk(f, items, room))
             << text << " with " << items.size() << " items into " << room;
