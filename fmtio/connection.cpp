@@ -6,6 +6,7 @@
 #include "fmtio/failure_errors.h"
 #include "fmtio/interrupts.h"
 #include "fmtio/system_io.h"
+#include "fmtio/unit_table.h"
 
 namespace fmtio {
 
@@ -50,6 +51,24 @@ void Connection::record(const char* data, std::size_t len, bool keep_open) {
     end_if_interrupted();
 }
 
+char* Connection::room(std::size_t n) {
+    if (kind != ConnKind::text || action == Access::read || n + 2 > sizeof buf - fill) return nullptr;
+    return buf + fill;
+}
+
+void Connection::commit(std::size_t len, bool keep_open) {
+    hold_interrupts();
+    if (!keep_open) {
+        buf[fill + len] = '\r';
+        buf[fill + len + 1] = '\n';
+        len += 2;
+    }
+    fill += len;
+    whole = fill;
+    release_interrupts();
+    end_if_interrupted();
+}
+
 bool Connection::flush(Failure* why) {
     if (fill == 0) return true;
     Failure f = write_all(handle, buf, fill);
@@ -69,6 +88,7 @@ void Connection::close(bool report) {
     platform::calls().close(handle);
     handle = platform::no_handle;
     used = false;
+    forget_lookups();
     release_interrupts();
     if (!ok && report) fail(write_error(why), Stmt::close, name.c_str(), failure_text(why));
     end_if_interrupted();

@@ -33,6 +33,10 @@ struct Connection : RecordSink {
 
     // A text file's record into the buffer.
     void record(const char* data, std::size_t len, bool keep_open) override;
+    // A text file's record, with its line end, in the buffer as it stands:
+    // built in place only when no write would be due for it.
+    char* room(std::size_t n) override;
+    void commit(std::size_t len, bool keep_open) override;
     // Writes out a text file's buffer; false, with the reason, when it cannot.
     bool flush(platform::Failure* why);
     // Writes out the buffer and closes the file; the entry is free again. A

@@ -170,6 +170,19 @@ struct HexTable {
 };
 constexpr HexTable hex_table{};
 
+// What an I1 field of one character reads: a digit its value, a blank or a
+// tab 0 (the field is empty); -1 for every character that takes the
+// general way.
+struct DigitTable {
+    signed char v[256];
+    constexpr DigitTable() : v()
+    {
+        for (int c = 0; c < 256; ++c)
+            v[c] = static_cast<signed char>(c >= '0' && c <= '9' ? c - '0' : c == ' ' || c == '\t' ? 0 : -1);
+    }
+};
+constexpr DigitTable digit_table{};
+
 [[gnu::always_inline]] inline void read_field(InputRecord& in, const PlanField& f, const ReadItem* it,
                                               std::size_t c, const char* name)
 {
@@ -178,6 +191,19 @@ constexpr HexTable hex_table{};
     const std::size_t n = in.n;
     if (f.kind == OpKind::int_edit && f.width == 1) {
         std::size_t pos = in.pos;
+        if (pos <= n) {
+            // Inside the record a digit or a blank gives its value by the
+            // table; the first other character takes the general way below.
+            const ReadItem* const inside = it + (n - pos < c ? n - pos : c);
+            for (; it != inside; ++it, ++pos) {
+                const int d = digit_table.v[static_cast<unsigned char>(s[pos])];
+                if (d < 0)
+                    break;
+                if (!it->ival)
+                    fail(Error::char_item, Stmt::read, name);
+                *it->ival = d;
+            }
+        }
         for (; it != end; ++it) {
             if (!it->ival)
                 fail(Error::char_item, Stmt::read, name);
@@ -205,19 +231,21 @@ constexpr HexTable hex_table{};
         const std::size_t w = static_cast<std::size_t>(f.width);
         for (; it != end; ++it) {
             const std::size_t pos = in.pos;
-            std::uint32_t v = 0;
-            int bad = it->ival && pos + w <= n ? 0 : -1;
-            for (std::size_t k = 0; k < w && bad == 0; ++k) {
-                int d = hex_table.v[static_cast<unsigned char>(s[pos + k])];
-                bad = d >> 8;  // -1 for a character that is no digit
-                v = v << 4 | static_cast<std::uint32_t>(d & 15);
+            if (it->ival && pos <= n && w <= n - pos) {
+                std::uint32_t v = 0;
+                int bad = 0;  // negative once a character is no digit
+                for (std::size_t k = 0; k < w; ++k) {
+                    const int d = hex_table.v[static_cast<unsigned char>(s[pos + k])];
+                    bad |= d;
+                    v = v << 4 | static_cast<std::uint32_t>(d & 15);
+                }
+                if (bad >= 0) {
+                    *it->ival = static_cast<std::int32_t>(v);
+                    in.pos = pos + w;
+                    continue;
+                }
             }
-            if (bad == 0) {
-                *it->ival = static_cast<std::int32_t>(v);
-                in.pos = pos + w;
-            } else {
-                read_item(in, f, *it, name);
-            }
+            read_item(in, f, *it, name);
         }
         return;
     }

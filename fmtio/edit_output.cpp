@@ -133,8 +133,8 @@ void edit(OutputRecord& out, const D& op, const Item& it, Stmt stmt, const char*
 
 // Decimal text of Iw.m (m at least 1) right-aligned in a w-column slot that
 // holds blanks already: the text alone is written, right to left, or w
-// asterisks when it does not fit.
-void put_dec(char* at, std::size_t w, std::size_t m, std::int32_t v)
+// asterisks when the use's bounds say it does not fit.
+void put_dec(char* at, const Use& u, std::int32_t v)
 {
     // Two digits a step, from a table of the pairs 00..99.
     static constexpr char pairs[] =
@@ -142,12 +142,8 @@ void put_dec(char* at, std::size_t w, std::size_t m, std::int32_t v)
         "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
         "8081828384858687888990919293949596979899";
     std::uint32_t mag = magnitude(v);
-    // The digits' count first, so that the text goes straight to its place.
-    std::size_t nd = mag < 10 ? 1 : mag < 100 ? 2 : mag < 1000 ? 3 : mag < 10000 ? 4 : mag < 100000 ? 5
-                   : mag < 1000000 ? 6 : mag < 10000000 ? 7 : mag < 100000000 ? 8 : mag < 1000000000 ? 9 : 10;
-    std::size_t body = nd > m ? nd : m;
-    std::size_t len = body + (v < 0 ? 1 : 0);
-    if (len > w) {
+    const std::size_t w = static_cast<std::size_t>(u.width);
+    if (mag >= (v < 0 ? u.fits_minus : u.fits_plus)) {
         for (std::size_t k = 0; k < w; ++k)
             at[k] = '*';
         return;
@@ -163,7 +159,7 @@ void put_dec(char* at, std::size_t w, std::size_t m, std::int32_t v)
     } else {
         *--p = static_cast<char>('0' + mag);
     }
-    for (; nd < body; ++nd)
+    for (char* const lead = at + w - static_cast<std::size_t>(u.digits); p > lead;)
         *--p = '0';
     if (v < 0)
         *--p = '-';
@@ -210,62 +206,96 @@ std::size_t a_text(const Item& it, const char*& p, char* b)
 
 bool empty_text(const Item& it) { return it.kind == Item::chars && (it.len <= 0 || !it.text); }
 
-// The fields of a run's first m items, into its template at q. With
-// `checked`, a character item under I or Z fails (before the record is
-// handed on). True when the last of them is an A field of an empty text.
-template <bool checked>
-[[gnu::always_inline]] inline bool fill_slots(char* q, const Plan& pl, const Piece& pc, const Item* it,
-                                              std::size_t m, Stmt stmt, const char* name)
+// Item kinds as bits: or'ing the kinds of a run's I and Z items and testing
+// this bit once tells whether any of them is a character item.
+static_assert(Item::i32 == 0 && Item::i16 == 1 && Item::chars == 2, "kinds as bits");
+constexpr unsigned chars_bit = Item::chars;
+
+// What a fill found: the kinds of the items under I and Z, or'd, and
+// whether the last item is an A field of an empty text.
+constexpr unsigned ends_empty_bit = 0x100;
+
+// Z1 field k of a step at consecutive columns from `at`.
+#define FMTIO_Z1_FIELD(k)                                                                                  \
+    case k + 1:                                                                                            \
+        kinds |= it[k].kind;                                                                               \
+        at[k] = hex_digits[it[k].value & 15];                                                              \
+        [[fallthrough]]
+
+// The step's count picks where to enter: each field is then a fixed place
+// and a fixed item, with no loop around them.
+[[gnu::always_inline]] inline void z1_step(char* at, const Item* it, std::size_t c, unsigned& kinds)
 {
-    const Use* const uses = pl.uses.data();
-    bool ends_empty = false;
-    for (const Slot* s = pl.slots.data() + pc.slot; m > 0; ++s) {
-        std::size_t c = static_cast<std::size_t>(s->count) < m ? static_cast<std::size_t>(s->count) : m;
+    switch (c) {
+    default:
+        for (std::size_t j = 12; j < c; ++j)
+            kinds |= it[j].kind, at[j] = hex_digits[it[j].value & 15];
+        [[fallthrough]];
+    FMTIO_Z1_FIELD(11);
+    FMTIO_Z1_FIELD(10);
+    FMTIO_Z1_FIELD(9);
+    FMTIO_Z1_FIELD(8);
+    FMTIO_Z1_FIELD(7);
+    FMTIO_Z1_FIELD(6);
+    FMTIO_Z1_FIELD(5);
+    FMTIO_Z1_FIELD(4);
+    FMTIO_Z1_FIELD(3);
+    FMTIO_Z1_FIELD(2);
+    FMTIO_Z1_FIELD(1);
+    FMTIO_Z1_FIELD(0);
+    case 0:
+        break;
+    }
+}
+#undef FMTIO_Z1_FIELD
+
+// The fields of a run's first m items (m at least 1), into its template at q.
+[[gnu::always_inline]] inline unsigned fill_steps(char* q, const Use* uses, const Step* s, const Item* it, std::size_t m)
+{
+    unsigned kinds = 0;
+    bool ends_empty;
+    do {
+        const std::size_t c = static_cast<std::size_t>(s->count) < m ? static_cast<std::size_t>(s->count) : m;
         m -= c;
-        const Use* u = uses + s->use;
-        const Item* const end = it + c;
         ends_empty = false;
+        const Item* const end = it + c;
         switch (s->kind) {
-        case SlotKind::z1:
-            for (const Item* p = it; p != end; ++p, ++u) {
-                if (checked && p->kind == Item::chars)
-                    fail(Error::char_item, stmt, name);
-                q[u->off] = hex_digits[p->value & 15];
-            }
+        case SlotKind::z1: {
+            z1_step(q + s->at, it, c, kinds);
+            it = end;
             break;
-        case SlotKind::z2:
-            for (const Item* p = it; p != end; ++p, ++u) {
-                if (checked && p->kind == Item::chars)
-                    fail(Error::char_item, stmt, name);
+        }
+        case SlotKind::z2: {
+            char* at = q + s->at;
+            for (; it != end; ++it, at += 2) {
+                kinds |= it->kind;
                 // The field's first column holds a blank already.
-                const std::uint32_t bits = hex_bits(*p);
-                char* at = q + u->off;
+                const std::uint32_t bits = hex_bits(*it);
                 if ((bits & ~15u) != 0)
                     at[0] = hex_digits[bits >> 4 & 15];
                 at[1] = hex_digits[bits & 15];
             }
             break;
+        }
         case SlotKind::dec:
-            for (const Item* p = it; p != end; ++p, ++u) {
-                if (checked && p->kind == Item::chars)
-                    fail(Error::char_item, stmt, name);
-                put_dec(q + u->off, static_cast<std::size_t>(u->width), static_cast<std::size_t>(u->digits), p->value);
+            for (const Use* u = uses + s->at; it != end; ++it, ++u) {
+                kinds |= it->kind;
+                put_dec(q + u->off, *u, it->value);
             }
             break;
         case SlotKind::hex:
-            for (const Item* p = it; p != end; ++p, ++u) {
-                if (checked && p->kind == Item::chars)
-                    fail(Error::char_item, stmt, name);
+            for (const Use* u = uses + s->at; it != end; ++it, ++u) {
+                kinds |= it->kind;
                 put_hex(q + u->off, static_cast<std::size_t>(u->width), static_cast<std::size_t>(u->digits),
-                        hex_bits(*p));
+                        hex_bits(*it));
             }
             break;
         case SlotKind::chars:
-            for (const Item* p = it; p != end; ++p, ++u) {
+            for (const Use* u = uses + s->at; it != end; ++it, ++u) {
                 // The first w characters, or all of them at the right.
                 char b[4];
                 const char* t;
-                std::size_t n = a_text(*p, t, b);
+                std::size_t n = a_text(*it, t, b);
                 std::size_t w = static_cast<std::size_t>(u->width);
                 char* at = q + u->off;
                 if (n >= w && w == 1)
@@ -278,9 +308,23 @@ template <bool checked>
             }
             break;
         }
-        it += c;
-    }
-    return ends_empty;
+        ++s;
+    } while (m > 0);
+    return kinds | (ends_empty ? ends_empty_bit : 0);
+}
+
+// The fields of a run's first m items, into its template at q. A character
+// item under I or Z fails once the fields are filled, before the record is
+// handed on. True when the last of them is an A field of an empty text.
+[[gnu::always_inline]] inline bool fill_slots(char* q, const Plan& pl, const Piece& pc, const Item* it,
+                                              std::size_t m, Stmt stmt, const char* name)
+{
+    if (m == 0)
+        return false;
+    const unsigned found = fill_steps(q, pl.uses.data(), pl.steps.data() + pc.step, it, m);
+    if (found & chars_bit)
+        fail(Error::char_item, stmt, name);
+    return (found & ends_empty_bit) != 0;
 }
 
 // A character item under I or Z fails before anything of the run is written.
@@ -326,7 +370,7 @@ void write_run(OutputRecord& out, const Plan& pl, const Piece& pc, const Item* i
     const std::size_t pending = out.pending();
     char* q = out.place(len);
     std::memcpy(q, pl.pool.data() + pc.text, len);
-    if (fill_slots<true>(q, pl, pc, it, m, stmt, name)) {
+    if (fill_slots(q, pl, pc, it, m, stmt, name)) {
         const std::size_t kept = written_len(pl, pc, it, m, len);
         out.unwrite_blanks(len - kept + (kept == 0 ? pending : 0));
     }
@@ -383,17 +427,32 @@ void render(const Format& f, const Item* items, std::size_t n, RecordSink& sink,
     }
     if (n > 0 && !f.has_data())
         fail(Error::fmt_no_data_descriptor, stmt, name);
-    OutputRecord out(sink);
     const Piece* first = pl->one_run ? &pl->run : nullptr;
     if (first && n <= static_cast<std::size_t>(first->items)) {
         // One record, the run's template: a backslash counts in the final
         // scan, before the run with no items, after it with all of them.
+        const bool open = (n == 0 && pl->open_first) || (n == static_cast<std::size_t>(first->items) && pl->open_tail);
+        const std::size_t len = run_len(*pl, *first, n);
+        if (char* q = sink.room(len)) {
+            // Built where the sink keeps it: no record to copy there after.
+            std::size_t kept = len;
+            if (len > 0) {
+                std::memcpy(q, pl->pool.data() + first->text, len);
+                if (fill_slots(q, *pl, *first, items, n, stmt, name))
+                    kept = written_len(*pl, *first, items, n, len);
+            }
+            sink.commit(kept, open);
+            return;
+        }
+        OutputRecord out(sink);
         write_run(out, *pl, *first, items, n, stmt, name);
-        if ((n == 0 && pl->open_first) || (n == static_cast<std::size_t>(first->items) && pl->open_tail))
+        if (open)
             out.mark_open();
-    } else {
-        render_planned(*pl, items, n, out, stmt, name);
+        out.finish();
+        return;
     }
+    OutputRecord out(sink);
+    render_planned(*pl, items, n, out, stmt, name);
     out.finish();
 }
 
@@ -437,7 +496,7 @@ bool render_in_place(const Format& f, const Item* items, std::size_t n, char* va
     }
     // A character item under I or Z fails here, with the variable half
     // written: the run ends with it.
-    fill_slots<true>(var, *pl, pc, items, n, stmt, name);
+    fill_slots(var, *pl, pc, items, n, stmt, name);
     return true;
 }
 

@@ -11,6 +11,21 @@ constexpr std::size_t max_events = 4096;
 constexpr std::size_t max_pool = 16384;
 constexpr int max_depth = 16;
 
+// Below what magnitude an Iw.m field shows a value, `sign` columns going to
+// its sign: the digits, never fewer than m, fit the rest.
+std::uint32_t dec_fits(std::int32_t w, std::int32_t m, std::int32_t sign)
+{
+    const std::int32_t room = w - sign;
+    if (m > room)
+        return 0;
+    if (room >= 10)
+        return 0xFFFFFFFFu;  // above every magnitude a 32-bit item has
+    std::uint32_t below = 1;
+    for (std::int32_t k = 0; k < room; ++k)
+        below *= 10;
+    return below;
+}
+
 bool is_data(OpKind k) { return k == OpKind::int_edit || k == OpKind::hex_edit || k == OpKind::char_edit; }
 
 // Every op the walker carries out, in order, from the start of the format
@@ -191,6 +206,25 @@ struct Builder {
         return SlotKind::hex;
     }
 
+    // A run's uses as steps: like kinds in a row, and Z1 and Z2 fields in
+    // consecutive columns.
+    void steps(Piece& pc)
+    {
+        pc.step = static_cast<std::int32_t>(plan.steps.size());
+        for (std::int32_t k = pc.use; k < pc.use + pc.items; ++k) {
+            const Use& u = plan.uses[static_cast<std::size_t>(k)];
+            const bool placed = u.kind == SlotKind::z1 || u.kind == SlotKind::z2;
+            if (static_cast<std::int32_t>(plan.steps.size()) > pc.step) {
+                Step& s = plan.steps.back();
+                if (s.kind == u.kind && (!placed || s.at + s.count * u.width == u.off)) {
+                    ++s.count;
+                    continue;
+                }
+            }
+            plan.steps.push_back(Step{u.kind, 1, placed ? u.off : k});
+        }
+    }
+
     bool pass(const std::vector<int>& events, std::size_t from, Pass& p)
     {
         // The data edits, each with the gap before it; like edits with
@@ -253,7 +287,6 @@ struct Builder {
             // everything from its first field on, is one template.
             pc.run = true;
             pc.gap = program(segs, false, pc.gap_len);
-            pc.slot = static_cast<std::int32_t>(plan.slots.size());
             pc.use = static_cast<std::int32_t>(plan.uses.size());
             std::string text;
             const Segment* s = &segs.back();
@@ -269,8 +302,6 @@ struct Builder {
                 std::int32_t cut = static_cast<std::int32_t>(text.size());
                 text.append(static_cast<std::size_t>(s->trail), ' ');
                 SlotKind kind = slot_kind(f);
-                if (static_cast<std::int32_t>(plan.slots.size()) == pc.slot || plan.slots.back().kind != kind)
-                    plan.slots.push_back(Slot{kind, static_cast<std::int32_t>(plan.uses.size()), 0});
                 for (std::int32_t c = 0; c < f.count; ++c) {
                     Use u{};
                     u.kind = kind;
@@ -278,10 +309,13 @@ struct Builder {
                     u.width = f.width;
                     u.digits = f.digits;
                     u.cut = c == 0 ? cut : u.off;
+                    if (kind == SlotKind::dec) {
+                        u.fits_plus = dec_fits(f.width, f.digits, 0);
+                        u.fits_minus = dec_fits(f.width, f.digits, 1);
+                    }
                     plan.uses.push_back(u);
                     text.append(static_cast<std::size_t>(f.width), ' ');
                 }
-                plan.slots.back().count += f.count;
                 if (plan.pool.size() + text.size() > max_pool)
                     return false;
                 pc.items += f.count;
@@ -290,6 +324,7 @@ struct Builder {
                 segs = segments(edits[j].gap);
                 s = &segs.back();
             } while (simple(segs));
+            steps(pc);
             pc.text = static_cast<std::int32_t>(plan.pool.size());
             pc.text_len = static_cast<std::int32_t>(text.size());
             plan.pool += text;

@@ -35,14 +35,19 @@ struct Use {
     std::int32_t width;
     std::int32_t digits;
     std::int32_t cut;          // the template's length when the final scan stops here
+    // I: magnitudes below these fit the field, for a value of 0 or more and
+    // for a negative one; 0 when none does.
+    std::uint32_t fits_plus;
+    std::uint32_t fits_minus;
 };
 
-// Uses of one kind in a row within a run, whatever lies between them: the
-// skips and literals are in the template already.
-struct Slot {
+// Uses of one kind in a row within a run, as the fill takes them. Z1 and Z2
+// fields side by side, column after column, are one step at a known place:
+// their items go to consecutive columns with no use to look up.
+struct Step {
     SlotKind kind;
-    std::int32_t use;          // its first use, in Plan::uses
     std::int32_t count;
+    std::int32_t at;           // z1, z2: the first field's column; others: the first use, in Plan::uses
 };
 
 // Output: a run of fixed-width fields, or one field whose width waits for its item.
@@ -50,7 +55,7 @@ struct Piece {
     std::int32_t gap;          // gap ops carried out before it, in Plan::gaps
     std::int32_t gap_len;
     std::int32_t field;        // a single field: it, in Plan::fields
-    std::int32_t slot;         // a run: its slots in Plan::slots
+    std::int32_t step;         // a run: its steps in Plan::steps
     std::int32_t use;          // a run: its first use, one per item, in Plan::uses
     std::int32_t items;        // data edits in it
     std::int32_t text;         // a run: its template in Plan::pool (blanks where the fields go)
@@ -96,7 +101,7 @@ struct Plan {
     std::int32_t first_take = 0;
     std::vector<Op> gaps;      // literal (into pool), skip, slash, keep_open
     std::vector<PlanField> fields;
-    std::vector<Slot> slots;
+    std::vector<Step> steps;
     std::vector<Use> uses;
     std::vector<Piece> pieces;
     std::string pool;

@@ -10,14 +10,38 @@ namespace {
 // Entries from here on have never been used: every write statement looks its
 // unit up, and the console units are not in the table at all.
 int table_top = 0;
-} // namespace
 
-Connection* find_unit(int unit) {
+// The latest lookups, by the unit number's low bits: a run writes to three
+// or four units, each statement of every record looks its unit up, and the
+// console's units are found in the table by no search at all. Forgotten
+// whenever an entry is taken or freed.
+struct Lookup {
+    int unit;
+    Connection* found;  // nullptr: the table does not hold the unit
+    bool known;
+};
+constexpr int lookup_slots = 8;
+Lookup lookups[lookup_slots];
+
+Connection* search(int unit) {
     for (int k = 0; k < table_top; ++k) {
         Connection& c = unit_table[k];
         if (c.used && c.unit == unit) return &c;
     }
     return nullptr;
+}
+} // namespace
+
+Connection* find_unit(int unit) {
+    Lookup& l = lookups[static_cast<unsigned>(unit) % lookup_slots];
+    if (l.known && l.unit == unit) return l.found;
+    Connection* c = search(unit);
+    l = Lookup{unit, c, true};
+    return c;
+}
+
+void forget_lookups() {
+    for (Lookup& l : lookups) l.known = false;
 }
 
 Connection* free_entry() {
@@ -28,6 +52,7 @@ Connection* free_entry() {
 
 void enter_unit(Connection& c) {
     c.used = true;
+    forget_lookups();
     int k = static_cast<int>(&c - unit_table);
     if (k >= table_top) table_top = k + 1;
 }

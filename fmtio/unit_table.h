@@ -15,6 +15,9 @@ Connection* free_entry();
 // Marks an entry as holding its connection, so that lookups find it.
 void enter_unit(Connection& c);
 
+// Called whenever an entry is freed, so that no lookup finds it again.
+void forget_lookups();
+
 // Closes every unit of the table, in table order.
 void close_all(bool report);
 

@@ -17,6 +17,7 @@ using namespace fmtio;
 namespace {
 
 using engine_support::Failed;
+using engine_support::InPlaceRecorder;
 using engine_support::Recorder;
 using engine_support::throwing_hook;
 
@@ -28,6 +29,18 @@ std::string rendered(Render how, const Format& f, const std::vector<Item>& items
     Recorder r;
     try {
         how(f, items.data(), items.size(), r, Stmt::write, "u");
+    } catch (const Failed& e) {
+        r.out += "#" + std::to_string(static_cast<int>(e.e));
+    }
+    return r.out;
+}
+
+// The same, the sink taking one-run records built in its own storage.
+std::string rendered_in_place(const Format& f, const std::vector<Item>& items)
+{
+    InPlaceRecorder r;
+    try {
+        render(f, items.data(), items.size(), r, Stmt::write, "u");
     } catch (const Failed& e) {
         r.out += "#" + std::to_string(static_cast<int>(e.e));
     }
@@ -239,6 +252,63 @@ TEST(Plan, RendersAsTheWalk)
         Format f(r.fmt);
         ASSERT_NE(f.plan(), nullptr) << r.fmt;
         EXPECT_EQ(rendered(render, f, r.items), r.want) << r.fmt;
+        EXPECT_EQ(rendered_in_place(f, r.items), r.want) << r.fmt;
+        EXPECT_EQ(rendered(render_stepwise, f, r.items), r.want) << r.fmt;
+    }
+}
+
+// The fill's steps: I fields at the edges of what fits them, Z1 steps of
+// every count the fill enters directly and beyond, a step cut short, Z2 of
+// 16-bit items, a step after a literal, a character item late in a Z1 run.
+TEST(Plan, StepsRenderAsTheWalk)
+{
+    // Items 3, 10, 17, 24, ...: their low hexadecimal digits 3, A, 1, 8, ...
+    auto digits = [](int n) {
+        std::vector<Item> v;
+        for (int k = 0; k < n; ++k)
+            v.push_back(item(k * 7 + 3));
+        return v;
+    };
+    struct Row {
+        const char* fmt;
+        std::vector<Item> items;
+        std::string want;
+    } rows[] = {
+        {"(i3)", {item(999)}, "999|"},
+        {"(i3)", {item(1000)}, "***|"},
+        {"(i3)", {item(-99)}, "-99|"},
+        {"(i3)", {item(-100)}, "***|"},
+        {"(i3.3)", {item(-1)}, "***|"},
+        {"(i3.3)", {item(5)}, "005|"},
+        {"(i1)", {item(-1)}, "*|"},
+        {"(i2.2)", {item(0)}, "00|"},
+        {"(i9)", {item(999999999)}, "999999999|"},
+        {"(i9)", {item(1000000000)}, "*********|"},
+        {"(i10)", {item(INT_MAX)}, "2147483647|"},
+        {"(i10)", {item(INT_MIN)}, "**********|"},
+        {"(i11)", {item(INT_MIN)}, "-2147483648|"},
+        {"(i12.11)", {item(-5)}, "-00000000005|"},
+        {"(1z1)", digits(1), "3|"},
+        {"(2z1)", digits(2), "3A|"},
+        {"(5z1)", digits(5), "3A18F|"},
+        {"(11z1)", digits(11), "3A18F6D4B29|"},
+        {"(12z1)", digits(12), "3A18F6D4B290|"},
+        {"(13z1)", digits(13), "3A18F6D4B2907|"},
+        {"(16z1)", digits(16), "3A18F6D4B2907E5C|"},
+        {"(16z1)", digits(9), "3A18F6D4B|"},
+        {"(5z1,1x,6z1)", digits(8), "3A18F 6D4|"},
+        {"(3z1,'x',2z1)", {item(0), item(1), item(2), item(3)}, "012x3|"},
+        {"(3z2)", {item16(-1), item(5), item(31)}, "FF 51F|"},
+        {"(z2,z1,z2)", {item16(0x95), item16(0x12), item16(0x07)}, "952 7|"},
+        {"(5z1)", {item(1), item(2), item(3), item(4), item("x")}, "#6205"},
+        {"(i2,11z1)", {item(1), item(2), item(3), item(4), item(5), item(6), item(7), item(8), item(9),
+                       item(10), item(11), item("x")}, "#6205"},
+    };
+    for (const Row& r : rows) {
+        Format f(r.fmt);
+        ASSERT_NE(f.plan(), nullptr) << r.fmt;
+        EXPECT_EQ(rendered(render, f, r.items), r.want) << r.fmt;
+        EXPECT_EQ(rendered_in_place(f, r.items), r.want) << r.fmt;
         EXPECT_EQ(rendered(render_stepwise, f, r.items), r.want) << r.fmt;
     }
 }
@@ -262,6 +332,20 @@ TEST(Plan, ReadsAsTheWalk)
         {"(z3)", "   ", "i", "0,"},
         {"(i1,(3x,i1))", "1   2   3", "iii", "1,2,0,"},
         {"(a3,i2)", "abc42", "3i", "'abc',42,"},
+        {"(6i1)", "12 4\t6", "iiiiii", "1,2,0,4,0,6,"},
+        {"(5i1)", "12", "iiiii", "1,2,0,0,0,"},
+        {"(5i1)", "1,2", "iiiii", "1,0,2,0,0,"},
+        {"(4i1)", "9-12", "iiii", "9,0,1,2,"},
+        {"(3i1)", "123", "i3i", "#6205 1,'~~~',-555,"},
+        {"(10x,3i1)", "12", "iii", "0,0,0,"},
+        {"(3x,3i1)", "abc456", "iii", "4,5,6,"},
+        {"(z3)", "1g2", "i", "#6510 -555,"},
+        {"(z3)", "", "i", "0,"},
+        {"(z2)", "a", "i", "10,"},
+        {"(2z3)", "ABCdef", "ii", "2748,3567,"},
+        {"(2z4)", "12345", "ii", "4660,5,"},
+        {"(z8)", "FFFFFFFF", "i", "-1,"},
+        {"(i1,z3)", "7abc", "ii", "7,2748,"},
     };
     for (const Row& r : rows) {
         Format f(r.fmt);
@@ -283,10 +367,47 @@ TEST(Plan, RandomFormatsRenderAsTheWalk)
             ++planned;
         std::vector<std::string> texts;
         const std::vector<Item> items = g.items(texts, g.below(3) != 0);
-        ASSERT_EQ(rendered(render, f, items), rendered(render_stepwise, f, items))
-            << text << " with " << items.size() << " items";
+        const std::string walk = rendered(render_stepwise, f, items);
+        ASSERT_EQ(rendered(render, f, items), walk) << text << " with " << items.size() << " items";
+        ASSERT_EQ(rendered_in_place(f, items), walk) << text << " with " << items.size() << " items";
     }
     EXPECT_GT(planned, 19000);
+}
+
+// Formats of long runs of one-column and two-column fields among I fields,
+// skips and literals, as the program's listing and conversions are, with
+// runs of items that now and then hold a character item.
+TEST(Plan, RandomColumnRunsRenderAsTheWalk)
+{
+    Gen g{std::mt19937(20260216)};
+    const char* parts[] = {"Z1", "Z2", "1X", "2X", "I3", "I6", "A1", "'ab'", "I1"};
+    for (int round = 0; round < 20000; ++round) {
+        std::string text = "(";
+        for (int k = 1 + g.below(8); k > 0; --k) {
+            if (text.size() > 1)
+                text += ",";
+            const int part = g.below(9);
+            if (part < 2 || part == 8)
+                text += std::to_string(1 + g.below(20));
+            text += parts[part];
+        }
+        text += ")";
+        Format f(text.c_str());
+        ASSERT_TRUE(f.ok()) << text;
+        std::vector<std::string> texts;
+        std::vector<Item> items;
+        for (int k = g.below(40); k > 0; --k) {
+            const int kind = g.below(40);
+            items.push_back(kind == 0 ? item("c") : kind < 8 ? item16(static_cast<std::int16_t>(g.rng()))
+                                                             : item(static_cast<std::int32_t>(g.rng() % 70000) - 200));
+        }
+        const std::string walk = rendered(render_stepwise, f, items);
+        ASSERT_EQ(rendered(render, f, items), walk) << text << " with " << items.size() << " items";
+        ASSERT_EQ(rendered_in_place(f, items), walk) << text << " with " << items.size() << " items";
+        const std::size_t room = static_cast<std::size_t>(g.below(48));
+        ASSERT_EQ(written(f, items, room), written_by_walk(f, items, room))
+            << text << " with " << items.size() << " items into " << room;
+    }
 }
 
 TEST(Plan, RandomFormatsReadAsTheWalk)

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "fmtio/format.h"
 #include "fmtio/platform.h"
 #include "fmtio/statements.h"
 #include "fmtio/units.h"
@@ -326,6 +327,49 @@ TEST(Open, TableHoldsSixtyOneUnits) {
     EXPECT_FALSE(dir.exists("extra"));
 }
 
+// Statements find their unit's connection however the table changed since
+// the unit was last looked up: reopened on another file, opened on a unit
+// that reached the console before, closed, or sharing a lookup with
+// another unit number.
+TEST(Open, WritesFollowTheTableAsItChanges) {
+    FakeProcess p;
+    ScratchDir dir;
+    const std::string a = dir.file("a"), b = dir.file("b"), c = dir.file("c"), d = dir.file("d");
+    auto put = [](int unit, const char* text) { output_connection(unit).record(text, std::strlen(text), false); };
+
+    open_unit(20, listing_spec(a));
+    put(20, "1");
+    open_unit(20, listing_spec(b));  // closes a
+    put(20, "2");
+    put(6, " console");
+    open_unit(6, listing_spec(c));
+    put(6, "3");
+    open_unit(3, listing_spec(d));
+    open_unit(11, listing_spec(a));  // 11 and 3 share a lookup
+    for (const char* t : {"4", "5"}) {
+        put(3, t);
+        put(11, t);
+    }
+    close_units();
+    EXPECT_EQ(dir.read("a"), "1\r\n4\r\n5\r\n");
+    EXPECT_EQ(dir.read("b"), "2\r\n");
+    EXPECT_EQ(dir.read("c"), "3\r\n");
+    EXPECT_EQ(dir.read("d"), "4\r\n5\r\n");
+    EXPECT_EQ(p.out, "console");
+
+    // Closed, the file units are gone; unit 6 is the console again.
+    for (int unit : {11, 3, 20}) {
+        try {
+            put(unit, "x");
+            ADD_FAILURE() << "unit " << unit << " still connected";
+        } catch (const Fatal& f) {
+            EXPECT_EQ(f.error, Error::open_failed) << unit;
+        }
+    }
+    put(6, " again");
+    EXPECT_EQ(p.out, "console\r\nagain");
+}
+
 TEST(Open, NameIsTrimmedAndSpecifiersIgnoreCase) {
     FakeProcess p;
     ScratchDir dir;
@@ -399,6 +443,40 @@ TEST(TextFile, BufferIsWrittenOnlyWhenFullOrAtClose) {
     EXPECT_EQ(dir.read("preflist").size(), 1024u);
     close_units();
     EXPECT_EQ(dir.read("preflist").size(), 1100u);
+}
+
+// A formatted statement builds its record in the unit's buffer when it fits
+// there: the file gets the bytes, and the writes, that the same records
+// handed to a unit one by one give, the buffer's edge falling anywhere.
+TEST(TextFile, FormattedRecordsAsRecordsHandedOn) {
+    struct Row {
+        const char* fmt;
+        std::vector<Item> items;
+        std::string record;  // as the statement makes it
+        bool keep_open;
+    };
+    const std::string long_text(60, 'x');
+    const std::vector<Row> rows = {
+        {"(a60)", {item(long_text)}, long_text, false},
+        {"(i6,i3,1x,5z1)", {item(12), item(3), item(1), item(2), item(3), item(4), item(5)}, "    12  3 12345", false},
+        {"(a3)", {item("")}, "", false},
+        {"('p',i2,\\)", {item(7)}, "p 7", true},
+        {"(1000x,'e')", {}, std::string(1000, ' ') + "e", false},
+    };
+    FakeProcess p;
+    ScratchDir dir;
+    const std::string by_statement = dir.file("statements"), by_record = dir.file("records");
+    open_unit(20, listing_spec(by_statement));
+    open_unit(21, listing_spec(by_record));
+    for (int k = 0; k < 200; ++k) {
+        const Row& r = rows[static_cast<std::size_t>(k * 7 % 11 % 5)];
+        write_formatted(20, Format(r.fmt), r.items.data(), r.items.size());
+        output_connection(21).record(r.record.data(), r.record.size(), r.keep_open);
+        ASSERT_EQ(dir.read("statements").size(), dir.read("records").size()) << k;
+    }
+    close_units();
+    EXPECT_EQ(dir.read("statements"), dir.read("records"));
+    EXPECT_GT(dir.read("records").size(), 10000u);
 }
 
 TEST(TextFile, FullDiskAtCloseIsReported) {

@@ -78,6 +78,17 @@ struct Recorder final : fmtio::RecordSink {
         last_open = keep_open;
         bytes += len;
     }
+
+    // With in_place, records the engine offers to build in the sink's own
+    // storage are built there, in exactly the room asked for.
+    bool in_place = false;
+    std::unique_ptr<char[]> built;
+    char* room(std::size_t n) override {
+        if (!in_place) return nullptr;
+        built.reset(new char[n ? n : 1]);
+        return built.get();
+    }
+    void commit(std::size_t len, bool keep_open) override { record(built.get(), len, keep_open); }
 };
 
 // What a write left: its records with their marks, and its error.
@@ -204,6 +215,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             walk_error = static_cast<int>(e.error);
         }
         if (trace(rec, render_error) != trace(walk, walk_error)) finding("planned rendering differs from the walk");
+    }
+    {
+        Recorder placed;
+        placed.in_place = true;
+        int placed_error = 0;
+        try {
+            fmtio::render(f, items.data(), items.size(), placed, fmtio::Stmt::write, "fuzz");
+        } catch (const Failed& e) {
+            placed_error = static_cast<int>(e.error);
+        }
+        if (trace(placed, placed_error) != trace(rec, render_error)) finding("rendering in place differs");
     }
     if (rec.open_before_end) finding("a record before the last kept the line open");
     if (!f.ok() && rendered) finding("malformed format rendered");
