@@ -282,10 +282,9 @@ constexpr DigitTable digit_table{};
     }
 }
 
-} // namespace
-
-void parse(const Format& f, const char* text, std::size_t len, const ReadItem* items, std::size_t n,
-           const char* name)
+// What the fast way of parse leaves, out of line.
+[[gnu::noinline]] void parse_rest(const Format& f, const char* text, std::size_t len, const ReadItem* items,
+                                  std::size_t n, const char* name)
 {
     const Plan* pl = f.plan();
     if (!pl) {
@@ -296,6 +295,57 @@ void parse(const Format& f, const char* text, std::size_t len, const ReadItem* i
         fail(Error::fmt_no_data_descriptor, Stmt::read, name);
     InputRecord in{text, text ? len : 0};
     parse_planned(*pl, in, items, n, name);
+}
+
+} // namespace
+
+void parse(const Format& f, const char* text, std::size_t len, const ReadItem* items, std::size_t n,
+           const char* name)
+{
+    const Plan* pl = f.plan();
+    if (pl && n > 0 && n <= static_cast<std::size_t>(pl->first_take) && text) {
+        // Items that the format's first field takes, with nothing before it,
+        // of fields inside the text: I1 over digits and blanks, and Z over
+        // hexadecimal digits, convert by table. Anything else takes the general way.
+        const PlanField& fd = pl->fields[static_cast<std::size_t>(pl->first.field)];
+        const std::size_t w = static_cast<std::size_t>(fd.width);
+        const auto* s = reinterpret_cast<const unsigned char*>(text);
+        if (fd.kind == OpKind::int_edit && w == 1 && n <= len) {
+            // A blank or a tab leaves its one-character field empty: 0.
+            int bad = 0;
+            for (std::size_t k = 0; k < n; ++k)
+                bad |= digit_table.v[s[k]];
+            if (bad >= 0) {
+                for (std::size_t k = 0; k < n; ++k) {
+                    if (!items[k].ival)
+                        fail(Error::char_item, Stmt::read, name);
+                    *items[k].ival = digit_table.v[s[k]];
+                }
+                return;
+            }
+        } else if (fd.kind == OpKind::hex_edit && w <= 8 && w * n <= len) {
+            std::int32_t v[8];
+            int bad = 0;
+            std::size_t k = 0;
+            for (; k < n && k < 8; ++k) {
+                std::uint32_t x = 0;
+                for (std::size_t j = 0; j < w; ++j) {
+                    const int d = hex_table.v[s[k * w + j]];
+                    bad |= d;
+                    x = x << 4 | static_cast<std::uint32_t>(d & 15);
+                }
+                if (!items[k].ival)
+                    bad = -1;
+                v[k] = static_cast<std::int32_t>(x);
+            }
+            if (bad >= 0 && k == n) {
+                for (k = 0; k < n; ++k)
+                    *items[k].ival = v[k];
+                return;
+            }
+        }
+    }
+    parse_rest(f, text, len, items, n, name);
 }
 
 void parse_stepwise(const Format& f, const char* text, std::size_t len, const ReadItem* items, std::size_t n,

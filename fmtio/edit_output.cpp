@@ -222,10 +222,18 @@ constexpr unsigned ends_empty_bit = 0x100;
         at[k] = hex_digits[it[k].value & 15];                                                              \
         [[fallthrough]]
 
+// Each kind of step fills its c fields, into its run's template at q, out of
+// line: a statement's steps are then calls from a small loop rather than one
+// large body that keeps few values in registers. Each gives the kinds of the
+// items under I and Z, or'd, and ends_empty_bit when it is of A fields and
+// its last text is empty.
+
 // The step's count picks where to enter: each field is then a fixed place
 // and a fixed item, with no loop around them.
-[[gnu::always_inline]] inline void z1_step(char* at, const Item* it, std::size_t c, unsigned& kinds)
+[[gnu::noinline]] unsigned fill_z1(char* q, const Use*, const Step& s, const Item* it, std::size_t c)
 {
+    char* const at = q + s.at;
+    unsigned kinds = 0;
     switch (c) {
     default:
         for (std::size_t j = 12; j < c; ++j)
@@ -246,8 +254,90 @@ constexpr unsigned ends_empty_bit = 0x100;
     case 0:
         break;
     }
+    return kinds;
 }
 #undef FMTIO_Z1_FIELD
+
+[[gnu::noinline]] unsigned fill_z2(char* q, const Use*, const Step& s, const Item* it, std::size_t c)
+{
+    unsigned kinds = 0;
+    char* at = q + s.at;
+    for (const Item* const end = it + c; it != end; ++it, at += 2) {
+        kinds |= it->kind;
+        // The field's first column holds a blank already.
+        const std::uint32_t bits = hex_bits(*it);
+        if ((bits & ~15u) != 0)
+            at[0] = hex_digits[bits >> 4 & 15];
+        at[1] = hex_digits[bits & 15];
+    }
+    return kinds;
+}
+
+[[gnu::noinline]] unsigned fill_dec(char* q, const Use* uses, const Step& s, const Item* it, std::size_t c)
+{
+    unsigned kinds = 0;
+    const Use* u = uses + s.at;
+    for (const Item* const end = it + c; it != end; ++it, ++u) {
+        kinds |= it->kind;
+        put_dec(q + u->off, *u, it->value);
+    }
+    return kinds;
+}
+
+[[gnu::noinline]] unsigned fill_hex(char* q, const Use* uses, const Step& s, const Item* it, std::size_t c)
+{
+    unsigned kinds = 0;
+    const Use* u = uses + s.at;
+    for (const Item* const end = it + c; it != end; ++it, ++u) {
+        kinds |= it->kind;
+        put_hex(q + u->off, static_cast<std::size_t>(u->width), static_cast<std::size_t>(u->digits), hex_bits(*it));
+    }
+    return kinds;
+}
+
+[[gnu::noinline]] unsigned fill_chars(char* q, const Use* uses, const Step& s, const Item* it, std::size_t c)
+{
+    bool ends_empty = false;
+    const Use* u = uses + s.at;
+    for (const Item* const end = it + c; it != end; ++it, ++u) {
+        char* at = q + u->off;
+        const std::size_t w = static_cast<std::size_t>(u->width);
+        // One character of a text into A1, as a line's control character is.
+        if (w == 1 && it->kind == Item::chars && it->len > 0 && it->text) {
+            *at = *it->text;
+            ends_empty = false;
+            continue;
+        }
+        // The first w characters, or all of them at the right.
+        char b[4];
+        const char* t;
+        std::size_t n = a_text(*it, t, b);
+        if (n >= w)
+            std::memcpy(at, t, w);
+        else if (n > 0)
+            std::memcpy(at + (w - n), t, n);
+        ends_empty = n == 0;
+    }
+    return ends_empty ? ends_empty_bit : 0;
+}
+
+using Filler = unsigned (*)(char*, const Use*, const Step&, const Item*, std::size_t);
+// By SlotKind.
+constexpr Filler fillers[] = {fill_z1, fill_z2, fill_dec, fill_hex, fill_chars};
+static_assert(static_cast<int>(SlotKind::z1) == 0 && static_cast<int>(SlotKind::z2) == 1 &&
+                  static_cast<int>(SlotKind::dec) == 2 && static_cast<int>(SlotKind::hex) == 3 &&
+                  static_cast<int>(SlotKind::chars) == 4,
+              "fillers by kind");
+
+// The c fields of one step; it advances past their items.
+[[gnu::always_inline]] inline void fill_step(char* q, const Use* uses, const Step& s, const Item*& it, std::size_t c,
+                                             unsigned& kinds, bool& ends_empty)
+{
+    const unsigned r = fillers[static_cast<std::size_t>(s.kind)](q, uses, s, it, c);
+    it += c;
+    kinds |= r;
+    ends_empty = (r & ends_empty_bit) != 0;
+}
 
 // The fields of a run's first m items (m at least 1), into its template at q.
 [[gnu::always_inline]] inline unsigned fill_steps(char* q, const Use* uses, const Step* s, const Item* it, std::size_t m)
@@ -257,57 +347,7 @@ constexpr unsigned ends_empty_bit = 0x100;
     do {
         const std::size_t c = static_cast<std::size_t>(s->count) < m ? static_cast<std::size_t>(s->count) : m;
         m -= c;
-        ends_empty = false;
-        const Item* const end = it + c;
-        switch (s->kind) {
-        case SlotKind::z1: {
-            z1_step(q + s->at, it, c, kinds);
-            it = end;
-            break;
-        }
-        case SlotKind::z2: {
-            char* at = q + s->at;
-            for (; it != end; ++it, at += 2) {
-                kinds |= it->kind;
-                // The field's first column holds a blank already.
-                const std::uint32_t bits = hex_bits(*it);
-                if ((bits & ~15u) != 0)
-                    at[0] = hex_digits[bits >> 4 & 15];
-                at[1] = hex_digits[bits & 15];
-            }
-            break;
-        }
-        case SlotKind::dec:
-            for (const Use* u = uses + s->at; it != end; ++it, ++u) {
-                kinds |= it->kind;
-                put_dec(q + u->off, *u, it->value);
-            }
-            break;
-        case SlotKind::hex:
-            for (const Use* u = uses + s->at; it != end; ++it, ++u) {
-                kinds |= it->kind;
-                put_hex(q + u->off, static_cast<std::size_t>(u->width), static_cast<std::size_t>(u->digits),
-                        hex_bits(*it));
-            }
-            break;
-        case SlotKind::chars:
-            for (const Use* u = uses + s->at; it != end; ++it, ++u) {
-                // The first w characters, or all of them at the right.
-                char b[4];
-                const char* t;
-                std::size_t n = a_text(*it, t, b);
-                std::size_t w = static_cast<std::size_t>(u->width);
-                char* at = q + u->off;
-                if (n >= w && w == 1)
-                    *at = *t;
-                else if (n >= w)
-                    std::memcpy(at, t, w);
-                else if (n > 0)
-                    std::memcpy(at + (w - n), t, n);
-                ends_empty = n == 0;
-            }
-            break;
-        }
+        fill_step(q, uses, *s, it, c, kinds, ends_empty);
         ++s;
     } while (m > 0);
     return kinds | (ends_empty ? ends_empty_bit : 0);
@@ -325,6 +365,21 @@ constexpr unsigned ends_empty_bit = 0x100;
     if (found & chars_bit)
         fail(Error::char_item, stmt, name);
     return (found & ends_empty_bit) != 0;
+}
+
+// The fields of a one-run format's first items, as far as x says, each
+// step whole: the same result as fill_slots with those items.
+[[gnu::always_inline]] inline bool fill_prefix(char* q, const Plan& pl, const Prefix& x, const Item* it, Stmt stmt,
+                                               const char* name)
+{
+    unsigned kinds = 0;
+    bool ends_empty = false;
+    const Use* const uses = pl.uses.data();
+    for (const Step *s = pl.steps.data() + pl.run.step, *end = pl.steps.data() + x.step_end; s != end; ++s)
+        fill_step(q, uses, *s, it, static_cast<std::size_t>(s->count), kinds, ends_empty);
+    if (kinds & chars_bit)
+        fail(Error::char_item, stmt, name);
+    return x.ends_chars && ends_empty;
 }
 
 // A character item under I or Z fails before anything of the run is written.
@@ -415,12 +470,11 @@ void render_planned(const Plan& pl, const Item* items, std::size_t n, OutputReco
     }
 }
 
-} // namespace
-
-void render(const Format& f, const Item* items, std::size_t n, RecordSink& sink, Stmt stmt,
-            const char* name)
+// What the fast ways of render and render_in_place leave: kept out of line,
+// so that the statements that inline those stay small.
+[[gnu::noinline]] void render_rest(const Format& f, const Plan* pl, const Item* items, std::size_t n,
+                                   RecordSink& sink, Stmt stmt, const char* name)
 {
-    const Plan* pl = f.plan();
     if (!pl) {
         render_stepwise(f, items, n, sink, stmt, name);
         return;
@@ -456,10 +510,9 @@ void render(const Format& f, const Item* items, std::size_t n, RecordSink& sink,
     out.finish();
 }
 
-bool render_in_place(const Format& f, const Item* items, std::size_t n, char* var, std::size_t room,
-                     Stmt stmt, const char* name)
+[[gnu::noinline]] bool render_in_place_rest(const Plan* pl, const Item* items, std::size_t n, char* var,
+                                            std::size_t room, Stmt stmt, const char* name)
 {
-    const Plan* pl = f.plan();
     if (!pl || !pl->one_run)
         return false;
     const Piece& pc = pl->run;
@@ -498,6 +551,44 @@ bool render_in_place(const Format& f, const Item* items, std::size_t n, char* va
     // written: the run ends with it.
     fill_slots(var, *pl, pc, items, n, stmt, name);
     return true;
+}
+
+} // namespace
+
+void render(const Format& f, const Item* items, std::size_t n, RecordSink& sink, Stmt stmt,
+            const char* name)
+{
+    const Plan* pl = f.plan();
+    if (pl && n < pl->prefixes.size() && pl->prefixes[n].step_end >= 0) {
+        // A one-run format's items ending a step, as most statements' do:
+        // its template filled in, where the sink keeps it when it can.
+        const Prefix& x = pl->prefixes[n];
+        const std::size_t len = static_cast<std::size_t>(x.len);
+        if (char* q = sink.room(len)) {
+            std::memcpy(q, pl->pool.data() + pl->run.text, len);
+            const std::size_t kept = fill_prefix(q, *pl, x, items, stmt, name) ? written_len(*pl, pl->run, items, n, len) : len;
+            sink.commit(kept, x.open);
+            return;
+        }
+    }
+    render_rest(f, pl, items, n, sink, stmt, name);
+}
+
+bool render_in_place(const Format& f, const Item* items, std::size_t n, char* var, std::size_t room,
+                     Stmt stmt, const char* name)
+{
+    const Plan* pl = f.plan();
+    if (pl && n == pl->prefixes.size() - 1 && n > 0 && pl->prefixes[n].step_end >= 0 && room >= 8 &&
+        room <= static_cast<std::size_t>(blanks_after) && static_cast<std::size_t>(pl->run.text_len) <= room) {
+        // Every item, into a short variable that holds the whole template:
+        // the template and the blanks after it as two overlapping moves.
+        const char* t = pl->pool.data() + pl->padded;
+        std::memcpy(var, t, 8);
+        std::memcpy(var + room - 8, t + room - 8, 8);
+        fill_prefix(var, *pl, pl->prefixes[n], items, stmt, name);
+        return true;
+    }
+    return render_in_place_rest(pl, items, n, var, room, stmt, name);
 }
 
 void render_stepwise(const Format& f, const Item* items, std::size_t n, RecordSink& sink, Stmt stmt,

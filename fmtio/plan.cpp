@@ -223,6 +223,7 @@ struct Builder {
             }
             plan.steps.push_back(Step{u.kind, 1, placed ? u.off : k});
         }
+        pc.step_count = static_cast<std::int32_t>(plan.steps.size()) - pc.step;
     }
 
     bool pass(const std::vector<int>& events, std::size_t from, Pass& p)
@@ -386,6 +387,16 @@ bool make_plan(const std::vector<Op>& ops, const char* pool, int reversion, Plan
             plan.run = pc;
             plan.open_first = b.any_in(OpKind::keep_open, pc.gap, pc.gap_len);
             plan.open_tail = b.any_in(OpKind::keep_open, p.tail, p.tail_len);
+            plan.prefixes.assign(static_cast<std::size_t>(pc.items) + 1, Prefix{-1, 0, false, false});
+            std::int32_t n = 0;
+            for (std::int32_t k = pc.step; k < pc.step + pc.step_count; ++k) {
+                n += plan.steps[static_cast<std::size_t>(k)].count;
+                Prefix& x = plan.prefixes[static_cast<std::size_t>(n)];
+                x.step_end = k + 1;
+                x.len = n < pc.items ? plan.uses[static_cast<std::size_t>(pc.use + n)].cut : pc.text_len;
+                x.open = n == pc.items && plan.open_tail;
+                x.ends_chars = plan.uses[static_cast<std::size_t>(pc.use + n - 1)].kind == SlotKind::chars;
+            }
             plan.padded = static_cast<std::int32_t>(plan.pool.size());
             plan.pool.append(plan.pool, static_cast<std::size_t>(pc.text), static_cast<std::size_t>(pc.text_len));
             plan.pool.append(static_cast<std::size_t>(blanks_after), ' ');

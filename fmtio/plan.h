@@ -56,11 +56,21 @@ struct Piece {
     std::int32_t gap_len;
     std::int32_t field;        // a single field: it, in Plan::fields
     std::int32_t step;         // a run: its steps in Plan::steps
+    std::int32_t step_count;
     std::int32_t use;          // a run: its first use, one per item, in Plan::uses
     std::int32_t items;        // data edits in it
     std::int32_t text;         // a run: its template in Plan::pool (blanks where the fields go)
     std::int32_t text_len;     // up to the text that follows its last field in the same record
     bool run;
+};
+
+// The first n items of a one-run format's run, when they fill its first
+// steps whole: those steps' end, and the record they make.
+struct Prefix {
+    std::int32_t step_end;     // one past the last step; -1 when n ends inside a step (or is 0)
+    std::int32_t len;          // the template's length when the final scan stops after item n
+    bool open;                 // the record keeps the line open
+    bool ends_chars;           // item n is under an A field
 };
 
 // One pass over the format: from its start, or from the reversion point, to its end.
@@ -96,6 +106,9 @@ struct Plan {
     std::int32_t padded = 0;
     bool open_first = false;   // one-run formats: a backslash before the run
     bool open_tail = false;    // and after it
+    // One-run formats: by item count n, what a statement of n items fills
+    // when they end a step, as most statements' items do.
+    std::vector<Prefix> prefixes;
     // Input: how many items the first field takes with nothing before it
     // (0 when something is), so that most reads need look no further.
     std::int32_t first_take = 0;
