@@ -81,7 +81,7 @@ fuzz: fuzz-build
 BENCH_BUILD ?= build-bench
 BENCH_FLAGS ?=
 bench-build:
-	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O3 -DNDEBUG" \
 	  -DPREFLISTER_TESTS=OFF -DPREFLISTER_BENCH=ON
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target preflister gendata iofloor bench_probe measure preflist-report
 
