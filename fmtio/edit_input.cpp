@@ -2,7 +2,9 @@
 #include <cstdint>
 
 #include "fmtio/format_control.h"
+#include "fmtio/prepared.h"
 #include "fmtio/render.h"
+#include "fmtio/statements.h"
 
 namespace fmtio {
 
@@ -282,9 +284,10 @@ constexpr DigitTable digit_table{};
     }
 }
 
-// What the fast way of parse leaves, out of line.
-[[gnu::noinline]] void parse_rest(const Format& f, const char* text, std::size_t len, const ReadItem* items,
-                                  std::size_t n, const char* name)
+} // namespace
+
+void parse(const Format& f, const char* text, std::size_t len, const ReadItem* items, std::size_t n,
+           const char* name)
 {
     const Plan* pl = f.plan();
     if (!pl) {
@@ -295,57 +298,6 @@ constexpr DigitTable digit_table{};
         fail(Error::fmt_no_data_descriptor, Stmt::read, name);
     InputRecord in{text, text ? len : 0};
     parse_planned(*pl, in, items, n, name);
-}
-
-} // namespace
-
-void parse(const Format& f, const char* text, std::size_t len, const ReadItem* items, std::size_t n,
-           const char* name)
-{
-    const Plan* pl = f.plan();
-    if (pl && n > 0 && n <= static_cast<std::size_t>(pl->first_take) && text) {
-        // Items that the format's first field takes, with nothing before it,
-        // of fields inside the text: I1 over digits and blanks, and Z over
-        // hexadecimal digits, convert by table. Anything else takes the general way.
-        const PlanField& fd = pl->fields[static_cast<std::size_t>(pl->first.field)];
-        const std::size_t w = static_cast<std::size_t>(fd.width);
-        const auto* s = reinterpret_cast<const unsigned char*>(text);
-        if (fd.kind == OpKind::int_edit && w == 1 && n <= len) {
-            // A blank or a tab leaves its one-character field empty: 0.
-            int bad = 0;
-            for (std::size_t k = 0; k < n; ++k)
-                bad |= digit_table.v[s[k]];
-            if (bad >= 0) {
-                for (std::size_t k = 0; k < n; ++k) {
-                    if (!items[k].ival)
-                        fail(Error::char_item, Stmt::read, name);
-                    *items[k].ival = digit_table.v[s[k]];
-                }
-                return;
-            }
-        } else if (fd.kind == OpKind::hex_edit && w <= 8 && w * n <= len) {
-            std::int32_t v[8];
-            int bad = 0;
-            std::size_t k = 0;
-            for (; k < n && k < 8; ++k) {
-                std::uint32_t x = 0;
-                for (std::size_t j = 0; j < w; ++j) {
-                    const int d = hex_table.v[s[k * w + j]];
-                    bad |= d;
-                    x = x << 4 | static_cast<std::uint32_t>(d & 15);
-                }
-                if (!items[k].ival)
-                    bad = -1;
-                v[k] = static_cast<std::int32_t>(x);
-            }
-            if (bad >= 0 && k == n) {
-                for (k = 0; k < n; ++k)
-                    *items[k].ival = v[k];
-                return;
-            }
-        }
-    }
-    parse_rest(f, text, len, items, n, name);
 }
 
 void parse_stepwise(const Format& f, const char* text, std::size_t len, const ReadItem* items, std::size_t n,
@@ -359,6 +311,89 @@ void parse_stepwise(const Format& f, const char* text, std::size_t len, const Re
     FormatControl<InputRecord> control(f, in, Stmt::read, name);
     for (std::size_t k = 0; k < n; ++k)
         read_item(in, *control.next(true), items[k], name);
+}
+
+PreparedRead::PreparedRead(const char* var, int len, const Format& f, const ReadItem* items, std::size_t n)
+    : var_(var), len_(len), f_(f), items_(items), n_(n)
+{
+    const Plan* pl = f.plan();
+    const std::size_t room = var && len > 0 ? static_cast<std::size_t>(len) : 0;
+    if (!pl || n == 0 || n > max_items || n > static_cast<std::size_t>(pl->first_take))
+        return;
+    for (std::size_t k = 0; k < n; ++k) {
+        if (!items[k].ival)
+            return;
+        to_[k] = items[k].ival;
+    }
+    const PlanField& fd = pl->fields[static_cast<std::size_t>(pl->first.field)];
+    const std::size_t w = static_cast<std::size_t>(fd.width);
+    if (fd.kind == OpKind::int_edit && w == 1 && n <= room) {
+        way_ = Way::digits;
+    } else if (fd.kind == OpKind::hex_edit && w <= 8 && w * n <= room) {
+        way_ = Way::hex;
+        width_ = w;
+    }
+}
+
+void PreparedRead::operator()() const
+{
+    const auto* s = reinterpret_cast<const unsigned char*>(var_);
+    int bad = 0;  // negative once a character takes the general way
+    if (way_ == Way::digits) {
+        // Digits, blanks and tabs by table, as parse reads them.
+        std::int32_t v[max_items];
+        for (std::size_t k = 0; k < n_; ++k) {
+            v[k] = digit_table.v[s[k]];
+            bad |= v[k];
+        }
+        if (bad >= 0) {
+            for (std::size_t k = 0; k < n_; ++k)
+                *to_[k] = v[k];
+            return;
+        }
+    } else if (way_ == Way::hex && n_ == 1) {
+        // One field, its digits by the width with no loop around them.
+        std::uint32_t x = 0;
+        const unsigned char* p = s;
+        auto digit = [&] {
+            const int d = hex_table.v[*p++];
+            bad |= d;
+            x = x << 4 | static_cast<std::uint32_t>(d & 15);
+        };
+        switch (width_) {
+        case 8: digit(); [[fallthrough]];
+        case 7: digit(); [[fallthrough]];
+        case 6: digit(); [[fallthrough]];
+        case 5: digit(); [[fallthrough]];
+        case 4: digit(); [[fallthrough]];
+        case 3: digit(); [[fallthrough]];
+        case 2: digit(); [[fallthrough]];
+        default: digit();
+        }
+        if (bad >= 0) {
+            *to_[0] = static_cast<std::int32_t>(x);
+            return;
+        }
+    } else if (way_ == Way::hex) {
+        std::int32_t v[max_items];
+        for (std::size_t k = 0; k < n_; ++k) {
+            std::uint32_t x = 0;
+            for (std::size_t j = 0; j < width_; ++j) {
+                const int d = hex_table.v[s[k * width_ + j]];
+                bad |= d;
+                x = x << 4 | static_cast<std::uint32_t>(d & 15);
+            }
+            v[k] = static_cast<std::int32_t>(x);
+        }
+        if (bad >= 0) {
+            for (std::size_t k = 0; k < n_; ++k)
+                *to_[k] = v[k];
+            return;
+        }
+    }
+    // Anything else, a bad character among them, takes the general way,
+    // which reads the text again from its start and reports what it finds.
+    read_internal(var_, len_, f_, items_, n_);
 }
 
 } // namespace fmtio

@@ -4,7 +4,9 @@
 
 #include "fmtio/format_control.h"
 #include "fmtio/output_record.h"
+#include "fmtio/prepared.h"
 #include "fmtio/render.h"
+#include "fmtio/statements.h"
 
 namespace fmtio {
 
@@ -604,6 +606,40 @@ void render_stepwise(const Format& f, const Item* items, std::size_t n, RecordSi
         edit(out, *control.next(true), items[k], stmt, name);
     control.next(false);
     out.finish();
+}
+
+PreparedWrite::PreparedWrite(char* var, int len, const Format& f, std::size_t n) : var_(var), len_(len), f_(f), n_(n)
+{
+    const Plan* pl = f.plan();
+    const std::size_t room = var && len > 0 ? static_cast<std::size_t>(len) : 0;
+    if (pl && n > 0 && n + 1 == pl->prefixes.size() && room >= 8 && room <= static_cast<std::size_t>(blanks_after) &&
+        static_cast<std::size_t>(pl->run.text_len) <= room) {
+        padded_ = pl->pool.data() + pl->padded;
+        steps_ = pl->steps.data() + pl->run.step;
+        steps_end_ = pl->steps.data() + pl->prefixes[n].step_end;
+        uses_ = pl->uses.data();
+    }
+}
+
+void PreparedWrite::operator()(const Item* items) const
+{
+    if (!padded_) {
+        write_internal(var_, len_, f_, items, n_);
+        return;
+    }
+    // As render_in_place does it: the template and the blanks after it as
+    // two overlapping moves, then the fields.
+    const std::size_t room = static_cast<std::size_t>(len_);
+    std::memcpy(var_, padded_, 8);
+    std::memcpy(var_ + room - 8, padded_ + room - 8, 8);
+    unsigned kinds = 0;
+    for (const Step* s = steps_; s != steps_end_; ++s) {
+        const std::size_t c = static_cast<std::size_t>(s->count);
+        kinds |= fillers[static_cast<std::size_t>(s->kind)](var_, uses_, *s, items, c);
+        items += c;
+    }
+    if (kinds & chars_bit)
+        fail(Error::char_item, Stmt::write, internal_name);
 }
 
 } // namespace fmtio

@@ -8,8 +8,6 @@ namespace fmtio {
 
 namespace {
 
-constexpr const char* internal_name = "internal";
-
 // Copies the one record into the variable and blanks the rest of it; a record
 // longer than the variable, or a second record, is an overflow.
 class VariableSink final : public RecordSink {

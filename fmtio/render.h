@@ -9,6 +9,9 @@
 
 namespace fmtio {
 
+// The name an internal write or read fails under.
+inline constexpr char internal_name[] = "internal";
+
 // Renders items by a compiled format. A failure (malformed format, an item the
 // descriptor cannot take) ends the run through fail(err, stmt, name).
 void render(const Format& f, const Item* items, std::size_t n, RecordSink& sink, Stmt stmt,

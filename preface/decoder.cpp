@@ -8,6 +8,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "fmtio/prepared.h"
 #include "fmtio/statements.h"
 #include "preface/scan_state.h"
 
@@ -49,25 +50,36 @@ const fmtio::ReadItem date_digits[5] = {ref(scan.ipref[1]), ref(scan.ipref[2]), 
                                         ref(scan.ipref[4]), ref(scan.ipref[5])};
 const fmtio::ReadItem time_digits[6] = {ref(scan.ipref[6]), ref(scan.ipref[7]), ref(scan.ipref[8]),
                                         ref(scan.ipref[9]), ref(scan.ipref[10]), ref(scan.ipref[11])};
+const fmtio::ReadItem station_id[1] = {ref(scan.ivstat)};
+const fmtio::ReadItem transmitter_id[1] = {ref(xmtr_id)};
 
-// Three low nibbles as one 12-bit value, through cwork: "(3z1)" then "(z3)".
-// Flattened, as bcd3 is: the statements' own calls cost more than their work.
-[[gnu::flatten]] void hex3(int a, int b, int c, std::int32_t& out) {
+// The conversions' statements, prepared once for cwork: every record issues
+// them again.
+const fmtio::PreparedWrite hex3_write(cwork, cwork_len, hex3_fmt, 3);
+const fmtio::PreparedRead station_read(cwork, cwork_len, hex3_read, station_id, 1);
+const fmtio::PreparedRead transmitter_read(cwork, cwork_len, hex3_read, transmitter_id, 1);
+const fmtio::PreparedWrite date_write(cwork, cwork_len, date_fmt, 3);
+const fmtio::PreparedRead date_digits_read(cwork, cwork_len, date_read, date_digits, 5);
+const fmtio::PreparedWrite time_write(cwork, cwork_len, time_fmt, 3);
+const fmtio::PreparedRead time_digits_read(cwork, cwork_len, time_read, time_digits, 6);
+
+// Three low nibbles as one 12-bit value, through cwork: "(3z1)" then "(z3)"
+// by `read`.
+void hex3(int a, int b, int c, const fmtio::PreparedRead& read) {
     nibbles[0].value = a & 15;
     nibbles[1].value = b & 15;
     nibbles[2].value = c & 15;
-    fmtio::write_internal(cwork, cwork_len, hex3_fmt, nibbles, 3);
-    const fmtio::ReadItem to = ref(out);
-    fmtio::read_internal(cwork, cwork_len, hex3_read, &to, 1);
+    hex3_write(nibbles);
+    read();
 }
 
 // Three record bytes from k on, as 16-bit items, through cwork by `write`,
-// read back as digits into `digits`.
-[[gnu::flatten]] void bcd3(int k, const Format& write, const Format& read, const fmtio::ReadItem* digits, std::size_t n) {
+// read back as digits by `read`.
+void bcd3(int k, const fmtio::PreparedWrite& write, const fmtio::PreparedRead& read) {
     for (int j = 0; j < 3; ++j)
         bcd_bytes[j].value = scan.ibuf[k + j];
-    fmtio::write_internal(cwork, cwork_len, write, bcd_bytes, 3);
-    fmtio::read_internal(cwork, cwork_len, read, digits, n);
+    write(bcd_bytes);
+    read();
 }
 
 } // namespace
@@ -180,7 +192,7 @@ void decode_bit_serial(int n, bool gaps) {
 }
 
 void station_from_digits() {
-    hex3(scan.ipref[41], scan.ipref[42], scan.ipref[43], scan.ivstat);
+    hex3(scan.ipref[41], scan.ipref[42], scan.ipref[43], station_read);
 }
 
 void decode_bcd_header(int first) {
@@ -189,13 +201,13 @@ void decode_bcd_header(int first) {
 
     // Date: year, the low nibble of the day's hundreds, tens and units. A
     // nibble above 9 gives a letter that "i1" refuses, which ends the run.
-    bcd3(first, date_fmt, date_read, date_digits, 5);
+    bcd3(first, date_write, date_digits_read);
 
     // Time: hour, minute, second; bytes first+3 and first+4 carry nothing we list.
-    bcd3(first + 5, time_fmt, time_read, time_digits, 6);
+    bcd3(first + 5, time_write, time_digits_read);
 
-    hex3(byte(first + 8), byte(first + 9), byte(first + 10), scan.ivstat);
-    hex3(byte(first + 11), byte(first + 12), byte(first + 13), xmtr_id);
+    hex3(byte(first + 8), byte(first + 9), byte(first + 10), station_read);
+    hex3(byte(first + 11), byte(first + 12), byte(first + 13), transmitter_read);
 
     if (scan.ivstat != xmtr_id)
         fmtio::write_formatted(listing_unit, xmtr_fmt,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fmtio/format.h"
+#include "fmtio/prepared.h"
 #include "fmtio/render.h"
 #include "fmtio/statements.h"
 #include "tests/engine_support.h"
@@ -446,4 +447,133 @@ TEST(Plan, RandomInternalWritesAsTheWalk)
             << text << " with " << items.size() << " items into " << room;
     }
     EXPECT_GT(in_place, 1000);
+}
+
+namespace {
+
+// A prepared internal write as the variable shows it, or its error.
+std::string written_prepared(const Format& f, const std::vector<Item>& items, std::size_t room)
+{
+    std::string var(room, '~');
+    const PreparedWrite w(&var[0], static_cast<int>(room), f, items.size());
+    try {
+        w(items.data());
+    } catch (const Failed& e) {
+        return "#" + std::to_string(static_cast<int>(e.e));
+    }
+    return var;
+}
+
+// A prepared internal read's integers and texts, and its error, as parsed() gives them.
+std::string parsed_prepared(const Format& f, const std::string& text, const std::string& kinds)
+{
+    std::vector<std::int32_t> ints(kinds.size(), -555);
+    std::vector<std::string> vars(kinds.size());
+    std::vector<ReadItem> refs;
+    for (std::size_t k = 0; k < kinds.size(); ++k) {
+        if (kinds[k] == 'i') {
+            refs.push_back(ref(ints[k]));
+        } else {
+            vars[k] = std::string(static_cast<std::size_t>(kinds[k] - '0'), '~');
+            refs.push_back(ref(&vars[k][0], static_cast<std::int32_t>(vars[k].size())));
+        }
+    }
+    const PreparedRead r(text.data(), static_cast<int>(text.size()), f, refs.data(), refs.size());
+    std::string out;
+    try {
+        r();
+    } catch (const Failed& e) {
+        out = "#" + std::to_string(static_cast<int>(e.e)) + " ";
+    }
+    for (std::size_t k = 0; k < kinds.size(); ++k)
+        out += kinds[k] == 'i' ? std::to_string(ints[k]) + "," : "'" + vars[k] + "',";
+    return out;
+}
+
+} // namespace
+
+// Prepared statements against the walk, at the edges of their short ways:
+// variables of 7, 8, 16 and 17 characters, a template that does not fit, a
+// character item under Z, fewer items than the run, digits with blanks, bad
+// characters, fields past the text, a character variable.
+TEST(Plan, PreparedStatementsDoAsThePlainOnes)
+{
+    const std::vector<Item> nibbles = {item(10), item(0), item(7)};
+    const std::vector<Item> bytes = {item16(0x95), item16(0x12), item16(0x07)};
+    struct Write {
+        const char* fmt;
+        std::vector<Item> items;
+        std::size_t room;
+        const char* want;
+    } writes[] = {
+        {"(3z1)", nibbles, 10, "A07       "},
+        {"(3z1)", nibbles, 8, "A07     "},
+        {"(3z1)", nibbles, 16, "A07             "},
+        {"(3z1)", nibbles, 7, "A07    "},
+        {"(3z1)", nibbles, 17, "A07              "},
+        {"(3z1)", nibbles, 2, "#6600"},
+        {"(3z1)", {item(1), item("x"), item(3)}, 10, "#6205"},
+        {"(3z1)", {item(1), item(2)}, 10, "12        "},
+        {"(z2,z1,z2)", bytes, 10, "952 7     "},
+        {"(3z2)", {item16(0x23), item16(0x05), item16(-1)}, 10, "23 5FF    "},
+        {"(i5,a2,z2)", {item(-42), item("ok"), item(0x1f)}, 12, "  -42ok1F   "},
+        {"('ab',i9)", {item(7)}, 11, "ab        7"},
+        {"('ab',i9)", {item(7)}, 10, "#6600"},
+    };
+    for (const Write& w : writes) {
+        Format f(w.fmt);
+        EXPECT_EQ(written_prepared(f, w.items, w.room), w.want) << w.fmt << " into " << w.room;
+        EXPECT_EQ(written(f, w.items, w.room), w.want) << w.fmt << " into " << w.room;
+    }
+    struct Read {
+        const char* fmt;
+        const char* text;
+        const char* kinds;
+        const char* want;
+    } reads[] = {
+        {"(5i1)", "952 7     ", "iiiii", "9,5,2,0,7,"},
+        {"(6i1)", "12\t456    ", "iiiiii", "1,2,0,4,5,6,"},
+        {"(5i1)", "95A27", "iiiii", "#6101 9,5,-555,-555,-555,"},
+        {"(5i1)", "9521", "iiiii", "9,5,2,1,0,"},
+        {"(5i1)", "95217", "ii3ii", "#6205 9,5,'~~~',-555,-555,"},
+        {"(z3)", "A07       ", "i", "2567,"},
+        {"(z3)", "a0f", "i", "2575,"},
+        {"(z3)", "A 7", "i", "167,"},
+        {"(z3)", "AG7", "i", "#6510 -555,"},
+        {"(z3)", "A0", "i", "160,"},
+        {"(z3)", "A07", "3", "#6205 '~~~',"},
+        {"(2z2)", "1F0a", "ii", "31,10,"},
+        {"(8z1)", "12345678", "iiiiiiii", "1,2,3,4,5,6,7,8,"},
+        {"(9i1)", "123456789", "iiiiiiiii", "1,2,3,4,5,6,7,8,9,"},
+    };
+    for (const Read& r : reads) {
+        Format f(r.fmt);
+        EXPECT_EQ(parsed_prepared(f, r.text, r.kinds), r.want) << r.fmt << " on '" << r.text << "'";
+        EXPECT_EQ(parsed(parse, f, r.text, r.kinds), r.want) << r.fmt << " on '" << r.text << "'";
+    }
+}
+
+TEST(Plan, RandomPreparedStatementsAsTheWalk)
+{
+    Gen g{std::mt19937(20261209)};
+    const std::string chars = "0123456789abcdefABCDEFG +-,\r\n\t*.";
+    for (int round = 0; round < 20000; ++round) {
+        const std::string text = g.format();
+        Format f(text.c_str());
+        ASSERT_TRUE(f.ok()) << text;
+        std::vector<std::string> texts;
+        const std::vector<Item> items = g.items(texts, g.below(4) != 0);
+        // Mostly the short ways' own sizes.
+        const std::size_t room = static_cast<std::size_t>(g.below(3) ? 6 + g.below(13) : g.below(24));
+        ASSERT_EQ(written_prepared(f, items, room), written_by_walk(f, items, room))
+            << text << " with " << items.size() << " items into " << room;
+        std::string record;
+        for (int k = g.below(16); k > 0; --k)
+            record += chars[static_cast<std::size_t>(g.below(static_cast<int>(chars.size())))];
+        std::string kinds;
+        for (int k = g.below(10); k > 0; --k)
+            kinds += g.below(6) ? 'i' : static_cast<char>('0' + g.below(5));
+        ASSERT_EQ(parsed_prepared(f, record, kinds), parsed(parse_stepwise, f, record, kinds))
+            << text << " on '" << record << "' into " << kinds;
+    }
 }

@@ -1,0 +1,59 @@
+// Internal writes and reads prepared once, for a statement that a place in
+// the program issues again and again with the same variable, format and
+// items.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "fmtio/format.h"
+#include "fmtio/items.h"
+
+namespace fmtio {
+
+// What every issue would find out about the format and the variable is found
+// out when prepared; an issue fills the fields alone. Each issue does what
+// write_internal(var, len, f, items, n) does with the items' values and
+// kinds as they are then, failures included. The format must outlive the
+// statement.
+class PreparedWrite {
+public:
+    PreparedWrite(char* var, int len, const Format& f, std::size_t n);
+    void operator()(const Item* items) const;
+
+private:
+    char* var_;
+    int len_;
+    const Format& f_;
+    std::size_t n_;
+    // Set when the items fill the whole template of a one-run format into a
+    // variable of 8 to 16 characters: the template with blanks after it,
+    // and the run's steps.
+    const char* padded_ = nullptr;
+    const Step* steps_ = nullptr;
+    const Step* steps_end_ = nullptr;
+    const Use* uses_ = nullptr;
+};
+
+// The same for read_internal(var, len, f, items, n), the read items bound
+// when prepared: they must stay as they are while the statement is used.
+class PreparedRead {
+public:
+    PreparedRead(const char* var, int len, const Format& f, const ReadItem* items, std::size_t n);
+    void operator()() const;
+
+private:
+    static constexpr std::size_t max_items = 8;
+    enum class Way { general, digits, hex };
+    const char* var_;
+    int len_;
+    const Format& f_;
+    const ReadItem* items_;
+    std::size_t n_;
+    // digits: n I1 fields; hex: n Zw fields, w at most 8: from the
+    // variable's first character on and inside it, into integers.
+    Way way_ = Way::general;
+    std::size_t width_ = 0;
+    std::int32_t* to_[max_items] = {};
+};
+
+} // namespace fmtio
