@@ -151,6 +151,11 @@ void put_dec(char* at, const Use& u, std::int32_t v)
         return;
     }
     char* p = at + w;
+    if (mag < 10 && v >= 0 && u.digits == 1) {
+        // One digit, as a record's type is: nothing before it.
+        p[-1] = static_cast<char>('0' + mag);
+        return;
+    }
     for (; mag >= 100; mag /= 100) {
         p -= 2;
         std::memcpy(p, pairs + 2 * (mag % 100), 2);
@@ -618,6 +623,8 @@ PreparedWrite::PreparedWrite(char* var, int len, const Format& f, std::size_t n)
         steps_ = pl->steps.data() + pl->run.step;
         steps_end_ = pl->steps.data() + pl->prefixes[n].step_end;
         uses_ = pl->uses.data();
+        if (steps_end_ - steps_ == 1)
+            one_step_ = fillers[static_cast<std::size_t>(steps_->kind)];
     }
 }
 
@@ -632,6 +639,11 @@ void PreparedWrite::operator()(const Item* items) const
     const std::size_t room = static_cast<std::size_t>(len_);
     std::memcpy(var_, padded_, 8);
     std::memcpy(var_ + room - 8, padded_ + room - 8, 8);
+    if (one_step_) {
+        if (one_step_(var_, uses_, *steps_, items, static_cast<std::size_t>(steps_->count)) & chars_bit)
+            fail(Error::char_item, Stmt::write, internal_name);
+        return;
+    }
     unsigned kinds = 0;
     for (const Step* s = steps_; s != steps_end_; ++s) {
         const std::size_t c = static_cast<std::size_t>(s->count);

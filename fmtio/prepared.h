@@ -32,6 +32,8 @@ private:
     const Step* steps_ = nullptr;
     const Step* steps_end_ = nullptr;
     const Use* uses_ = nullptr;
+    // A run of one step: its fill, called straight.
+    unsigned (*one_step_)(char*, const Use*, const Step&, const Item*, std::size_t) = nullptr;
 };
 
 // The same for read_internal(var, len, f, items, n), the read items bound
