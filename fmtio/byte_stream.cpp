@@ -19,21 +19,14 @@ int read_bytes(int unit, std::uint8_t* dest, std::size_t n, std::size_t* stored)
     if (n >= sizeof c->buf && c->next == c->fill) {
         c->next = c->fill = 0;
         std::size_t done = 0;
-        do {
-            std::size_t got = 0;
-            platform::Failure f = read_some(c->handle, dest + done, sizeof c->buf, &got);
-            if (f != platform::Failure::none) {
-                *stored = done;
-                return static_cast<int>(Error::read_failed);
-            }
-            if (got == 0) {
-                *stored = done;
-                c->at_end = true;
-                return -1;
-            }
-            done += got;
-        } while (n - done >= sizeof c->buf);
+        bool ended = false;
+        platform::Failure f = platform::calls().read_chunks(c->handle, dest, sizeof c->buf, n, &done, &ended);
         *stored = done;
+        if (f != platform::Failure::none) return static_cast<int>(Error::read_failed);
+        if (ended) {
+            c->at_end = true;
+            return -1;
+        }
         dest += done;
         n -= done;
     }

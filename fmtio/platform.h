@@ -54,6 +54,13 @@ struct Calls {
     // Failure::interrupted; system_io.h makes the calls again.
     Failure (*read)(Handle h, void* buf, std::size_t cap, std::size_t* got);
     Failure (*write)(Handle h, const void* buf, std::size_t n, std::size_t* put);
+    // Reads of `chunk` bytes each into buf, one call each as read makes it,
+    // the first at buf and each after it where the bytes so far end, for as
+    // long as at least `chunk` of the n bytes wanted (n >= chunk) are still
+    // to come. A call that a signal cut short is made again. *done: the
+    // bytes read; *ended: a read found the end of the file, and no more were
+    // made. A failure ends the reads.
+    Failure (*read_chunks)(Handle h, void* buf, std::size_t chunk, std::size_t n, std::size_t* done, bool* ended);
     // An exclusive advisory lock on the whole file, held until the handle is
     // closed; busy when another process holds one and wait is false.
     // Readers of the file are never held up by it.
@@ -61,6 +68,29 @@ struct Calls {
     void (*close)(Handle h);
     void (*exit)(int status);
 };
+
+// read_chunks made of calls of `read`, for a table that has no way of its own.
+inline Failure read_chunks_by(Failure (*read)(Handle, void*, std::size_t, std::size_t*), Handle h, void* buf,
+                              std::size_t chunk, std::size_t n, std::size_t* done, bool* ended)
+{
+    char* const p = static_cast<char*>(buf);
+    std::size_t d = 0;
+    *ended = false;
+    do {
+        std::size_t got = 0;
+        const Failure f = read(h, p + d, chunk, &got);
+        if (f == Failure::interrupted)
+            continue;
+        if (f != Failure::none || got == 0) {
+            *done = d;
+            *ended = f == Failure::none;
+            return f;
+        }
+        d += got;
+    } while (n - d >= chunk);
+    *done = d;
+    return Failure::none;
+}
 
 // The table in use; starts as the native one.
 Calls& calls();

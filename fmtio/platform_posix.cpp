@@ -135,6 +135,29 @@ Failure read_once(Handle h, void* buf, std::size_t cap, std::size_t* got) {
     return Failure::none;
 }
 
+// The record's reads, each straight to the system: nothing between one
+// call and the next but the count of what came.
+Failure read_chunks(Handle h, void* buf, std::size_t chunk, std::size_t n, std::size_t* done, bool* ended) {
+    char* const p = static_cast<char*>(buf);
+    const int fd = static_cast<int>(h);
+    std::size_t d = 0;
+    *ended = false;
+    do {
+        const ssize_t r = ::read(fd, p + d, chunk);
+        if (r > 0) {
+            d += static_cast<std::size_t>(r);
+        } else if (r == 0) {
+            *ended = true;
+            break;
+        } else if (errno != EINTR) {
+            *done = d;
+            return from_errno(errno);
+        }
+    } while (n - d >= chunk);
+    *done = d;
+    return Failure::none;
+}
+
 Failure write_once(Handle h, const void* buf, std::size_t n, std::size_t* put) {
     *put = 0;
     if (closed_standard(h)) return Failure::closed_stream;
@@ -160,8 +183,8 @@ void close_handle(Handle h) { ::close(static_cast<int>(h)); }
 
 void exit_process(int status) { std::_Exit(status); }
 
-const Calls native = {std_handle, is_char_device, exists,    open_file,    identity,    seek_end,
-                      read_once,  write_once,     lock_file, close_handle, exit_process};
+const Calls native = {std_handle, is_char_device, exists,      open_file,    identity,    seek_end,
+                      read_once,  write_once,     read_chunks, lock_file,    close_handle, exit_process};
 Calls active = native;
 
 int word_total = 0;

@@ -215,8 +215,12 @@ void close_handle(Handle h) { CloseHandle(as_handle(h)); }
 
 void exit_process(int status) { ExitProcess(static_cast<UINT>(status)); }
 
-const Calls native = {std_handle, is_char_device, exists,    open_file,    identity,    seek_end,
-                      read_once,  write_once,     lock_file, close_handle, exit_process};
+Failure read_chunks(Handle h, void* buf, std::size_t chunk, std::size_t n, std::size_t* done, bool* ended) {
+    return read_chunks_by(read_once, h, buf, chunk, n, done, ended);
+}
+
+const Calls native = {std_handle, is_char_device, exists,      open_file,    identity,    seek_end,
+                      read_once,  write_once,     read_chunks, lock_file,    close_handle, exit_process};
 Calls active = native;
 
 std::vector<std::string> words;

@@ -176,8 +176,12 @@ void throw_fatal(fmtio::Error e, fmtio::Stmt s, const char* name, const char* wh
     throw Fatal{e, s, name, why ? why : ""};
 }
 
-const Calls fake_calls = {std_handle, is_char_device, exists, open, identity, seek_end,
-                          read,       write,          lock,   close, exit};
+Failure read_chunks(Handle h, void* buf, std::size_t chunk, std::size_t n, std::size_t* done, bool* ended) {
+    return fmtio::platform::read_chunks_by(read, h, buf, chunk, n, done, ended);
+}
+
+const Calls fake_calls = {std_handle, is_char_device, exists, open,  identity, seek_end,
+                          read,       write,          read_chunks, lock, close, exit};
 
 } // namespace
 
