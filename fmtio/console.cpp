@@ -102,18 +102,13 @@ void end_pending_line(bool quiet) {
         console_raw("\r\n", 2);
 }
 
-// Flattened: every progress record passes through here and the standard
-// stream's write.
-[[gnu::flatten]] void console_record(Connection& con, const char* data, std::size_t len, bool keep_open) {
-    if (len == 0) {
-        data = " ";
-        len = 1;
-    }
+namespace {
+
+// A record that starts a line, or one longer than the console's buffer:
+// its carriage control first, built with it in pieces of the buffer's size.
+[[gnu::noinline]] void console_record_built(Connection& con, const char* data, std::size_t len, bool keep_open) {
     ConsoleBytes bytes;
-    if (con.continued && len <= sizeof bytes.out) {
-        // A record on the same line that fits the buffer goes out as it is.
-        console_raw(data, len);
-    } else if (con.continued) {
+    if (con.continued) {
         bytes.put(data, len);
     } else {
         switch (data[0]) {
@@ -129,6 +124,24 @@ void end_pending_line(bool quiet) {
     bytes.flush();
     con.pending = true;
     con.continued = keep_open;
+}
+
+} // namespace
+
+void console_record(Connection& con, const char* data, std::size_t len, bool keep_open) {
+    if (len == 0) {
+        data = " ";
+        len = 1;
+    }
+    if (con.continued && len <= console_buffer_size) {
+        // A record on the same line that fits the buffer goes out as it is,
+        // as every progress record after the first of its line does.
+        console_raw(data, len);
+        con.pending = true;
+        con.continued = keep_open;
+        return;
+    }
+    console_record_built(con, data, len, keep_open);
 }
 
 bool read_stdin_line(char* out, std::size_t cap, std::size_t* len, bool* cut) {

@@ -328,12 +328,31 @@ constexpr unsigned ends_empty_bit = 0x100;
     return ends_empty ? ends_empty_bit : 0;
 }
 
+[[gnu::noinline]] unsigned fill_zlow(char* q, const Use* uses, const Step& s, const Item* it, std::size_t c)
+{
+    unsigned kinds = 0;
+    const Use* u = uses + s.at;
+    for (const Item* const end = it + c; it != end; ++it, ++u) {
+        kinds |= it->kind;
+        char* at = q + u->off;
+        const std::uint32_t bits = hex_bits(*it);
+        if (u->width == 2) {
+            // The field's first column holds a blank already.
+            if ((bits & ~15u) != 0)
+                at[0] = hex_digits[bits >> 4 & 15];
+            ++at;
+        }
+        *at = hex_digits[bits & 15];
+    }
+    return kinds;
+}
+
 using Filler = unsigned (*)(char*, const Use*, const Step&, const Item*, std::size_t);
 // By SlotKind.
-constexpr Filler fillers[] = {fill_z1, fill_z2, fill_dec, fill_hex, fill_chars};
+constexpr Filler fillers[] = {fill_z1, fill_z2, fill_dec, fill_hex, fill_chars, fill_zlow};
 static_assert(static_cast<int>(SlotKind::z1) == 0 && static_cast<int>(SlotKind::z2) == 1 &&
                   static_cast<int>(SlotKind::dec) == 2 && static_cast<int>(SlotKind::hex) == 3 &&
-                  static_cast<int>(SlotKind::chars) == 4,
+                  static_cast<int>(SlotKind::chars) == 4 && static_cast<int>(SlotKind::zlow) == 5,
               "fillers by kind");
 
 // The c fields of one step; it advances past their items.

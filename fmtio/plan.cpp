@@ -220,6 +220,16 @@ struct Builder {
                     ++s.count;
                     continue;
                 }
+                // Z1 beside Z2: one step that looks each field's column up.
+                const bool low = s.kind == SlotKind::z1 || s.kind == SlotKind::z2;
+                if (placed && (s.kind == SlotKind::zlow || (low && s.kind != u.kind))) {
+                    if (s.kind != SlotKind::zlow) {
+                        s.kind = SlotKind::zlow;
+                        s.at = k - s.count;
+                    }
+                    ++s.count;
+                    continue;
+                }
             }
             plan.steps.push_back(Step{u.kind, 1, placed ? u.off : k});
         }

@@ -26,6 +26,9 @@ enum class SlotKind : std::uint8_t {
     dec,  // Iw.m, m at least 1
     hex,  // Zw.m, m at least 1
     chars,  // Aw: a field of w columns, its text at the right
+    // Steps only: Z1 and Z2 fields mixed, each at its use's column, as a
+    // packed date is written.
+    zlow,
 };
 
 // One item's field in a run's template.
