@@ -50,6 +50,11 @@ Failure read_logged(Handle h, void* buf, std::size_t cap, std::size_t* got) {
     return native.read(h, buf, cap, got);
 }
 
+// Each of the record's reads is logged as the single reads are.
+Failure read_chunks_logged(Handle h, void* buf, std::size_t chunk, std::size_t n, std::size_t* done, bool* ended) {
+    return fmtio::platform::read_chunks_by(read_logged, h, buf, chunk, n, done, ended);
+}
+
 Failure write_logged(Handle h, const void* buf, std::size_t n, std::size_t* put) {
     std::uint32_t kind = bench::listing_write;
     if (h == native.std_handle(Std::output))
@@ -97,6 +102,7 @@ int main(int argc, char** argv) {
     Calls& calls = fmtio::platform::calls();
     native = calls;
     calls.read = read_logged;
+    calls.read_chunks = read_chunks_logged;
     calls.write = write_logged;
     calls.exit = exit_logged;
 

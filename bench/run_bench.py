@@ -13,6 +13,7 @@ user-space instructions per record that callgrind counts, in all and by
 function (bench/instructions.py).
 """
 import argparse
+import array
 import os
 import statistics
 import subprocess
@@ -142,9 +143,17 @@ def main():
     with open(b.path("console.out"), "rb") as f:
         probe_console = f.read()
     probe_outputs = b.outputs()
+    # Every read the floor replays is one the probe saw: they must cover the
+    # data file, or the floor would be cheaper than preflister's own reads.
+    with open(plan, "rb") as f:
+        entries = array.array("I", f.read())
+    data_reads = sum(e & 0x3FFFFFFF for e in entries if e >> 30 == 0)
+    if data_reads * 1024 < os.path.getsize(big):
+        sys.exit(f"bench: the probe logged {data_reads} data reads, too few for {os.path.getsize(big)} bytes")
 
     print(f"release build {build}; scratch folder {scratch}, standard output to a file there")
-    print(f"data file {os.path.getsize(big)} bytes, {a.records} records (gendata seed {a.seed})")
+    print(f"data file {os.path.getsize(big)} bytes, {a.records} records (gendata seed {a.seed}); "
+          f"{data_reads} reads of it in the floor's script")
     print(f"load average before: {load()} ({os.cpu_count()} CPUs; every program runs on CPU {on_cpu})")
 
     # One untimed run each, so that every timed run finds the data file in the page cache.
