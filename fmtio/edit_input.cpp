@@ -328,72 +328,85 @@ PreparedRead::PreparedRead(const char* var, int len, const Format& f, const Read
     const PlanField& fd = pl->fields[static_cast<std::size_t>(pl->first.field)];
     const std::size_t w = static_cast<std::size_t>(fd.width);
     if (fd.kind == OpKind::int_edit && w == 1 && n <= room) {
-        way_ = Way::digits;
+        way_ = read_digits;
     } else if (fd.kind == OpKind::hex_edit && w <= 8 && w * n <= room) {
-        way_ = Way::hex;
+        way_ = n == 1 ? read_hex_field : read_hex_fields;
         width_ = w;
     }
 }
 
-void PreparedRead::operator()() const
+// Digits, blanks and tabs by table, as parse reads them.
+bool PreparedRead::read_digits(const PreparedRead& r)
 {
-    const auto* s = reinterpret_cast<const unsigned char*>(var_);
-    int bad = 0;  // negative once a character takes the general way
-    if (way_ == Way::digits) {
-        // Digits, blanks and tabs by table, as parse reads them.
-        std::int32_t v[max_items];
-        for (std::size_t k = 0; k < n_; ++k) {
-            v[k] = digit_table.v[s[k]];
-            bad |= v[k];
-        }
-        if (bad >= 0) {
-            for (std::size_t k = 0; k < n_; ++k)
-                *to_[k] = v[k];
-            return;
-        }
-    } else if (way_ == Way::hex && n_ == 1) {
-        // One field, its digits by the width with no loop around them.
+    const auto* s = reinterpret_cast<const unsigned char*>(r.var_);
+    std::int32_t v[max_items];
+    int bad = 0;
+    for (std::size_t k = 0; k < r.n_; ++k) {
+        v[k] = digit_table.v[s[k]];
+        bad |= v[k];
+    }
+    if (bad < 0)
+        return false;
+    for (std::size_t k = 0; k < r.n_; ++k)
+        *r.to_[k] = v[k];
+    return true;
+}
+
+// One field, its digits by the width with no loop around them.
+bool PreparedRead::read_hex_field(const PreparedRead& r)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(r.var_);
+    std::uint32_t x = 0;
+    int bad = 0;
+    auto digit = [&] {
+        const int d = hex_table.v[*p++];
+        bad |= d;
+        x = x << 4 | static_cast<std::uint32_t>(d & 15);
+    };
+    switch (r.width_) {
+    case 8: digit(); [[fallthrough]];
+    case 7: digit(); [[fallthrough]];
+    case 6: digit(); [[fallthrough]];
+    case 5: digit(); [[fallthrough]];
+    case 4: digit(); [[fallthrough]];
+    case 3: digit(); [[fallthrough]];
+    case 2: digit(); [[fallthrough]];
+    default: digit();
+    }
+    if (bad < 0)
+        return false;
+    *r.to_[0] = static_cast<std::int32_t>(x);
+    return true;
+}
+
+bool PreparedRead::read_hex_fields(const PreparedRead& r)
+{
+    const auto* s = reinterpret_cast<const unsigned char*>(r.var_);
+    std::int32_t v[max_items];
+    int bad = 0;
+    for (std::size_t k = 0; k < r.n_; ++k) {
         std::uint32_t x = 0;
-        const unsigned char* p = s;
-        auto digit = [&] {
-            const int d = hex_table.v[*p++];
+        for (std::size_t j = 0; j < r.width_; ++j) {
+            const int d = hex_table.v[s[k * r.width_ + j]];
             bad |= d;
             x = x << 4 | static_cast<std::uint32_t>(d & 15);
-        };
-        switch (width_) {
-        case 8: digit(); [[fallthrough]];
-        case 7: digit(); [[fallthrough]];
-        case 6: digit(); [[fallthrough]];
-        case 5: digit(); [[fallthrough]];
-        case 4: digit(); [[fallthrough]];
-        case 3: digit(); [[fallthrough]];
-        case 2: digit(); [[fallthrough]];
-        default: digit();
         }
-        if (bad >= 0) {
-            *to_[0] = static_cast<std::int32_t>(x);
-            return;
-        }
-    } else if (way_ == Way::hex) {
-        std::int32_t v[max_items];
-        for (std::size_t k = 0; k < n_; ++k) {
-            std::uint32_t x = 0;
-            for (std::size_t j = 0; j < width_; ++j) {
-                const int d = hex_table.v[s[k * width_ + j]];
-                bad |= d;
-                x = x << 4 | static_cast<std::uint32_t>(d & 15);
-            }
-            v[k] = static_cast<std::int32_t>(x);
-        }
-        if (bad >= 0) {
-            for (std::size_t k = 0; k < n_; ++k)
-                *to_[k] = v[k];
-            return;
-        }
+        v[k] = static_cast<std::int32_t>(x);
     }
-    // Anything else, a bad character among them, takes the general way,
-    // which reads the text again from its start and reports what it finds.
-    read_internal(var_, len_, f_, items_, n_);
+    if (bad < 0)
+        return false;
+    for (std::size_t k = 0; k < r.n_; ++k)
+        *r.to_[k] = v[k];
+    return true;
+}
+
+void PreparedRead::operator()() const
+{
+    // Anything the short way does not take, a bad character among it, takes
+    // the general way, which reads the text again from its start and
+    // reports what it finds.
+    if (!way_ || !way_(*this))
+        read_internal(var_, len_, f_, items_, n_);
 }
 
 } // namespace fmtio

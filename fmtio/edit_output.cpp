@@ -302,20 +302,14 @@ constexpr unsigned ends_empty_bit = 0x100;
     return kinds;
 }
 
-[[gnu::noinline]] unsigned fill_chars(char* q, const Use* uses, const Step& s, const Item* it, std::size_t c)
+// A fields from item `it` on, with the use of each: the first w characters,
+// or all of them at the right.
+[[gnu::noinline]] unsigned fill_texts(char* q, const Use* u, const Item* it, const Item* end)
 {
     bool ends_empty = false;
-    const Use* u = uses + s.at;
-    for (const Item* const end = it + c; it != end; ++it, ++u) {
+    for (; it != end; ++it, ++u) {
         char* at = q + u->off;
         const std::size_t w = static_cast<std::size_t>(u->width);
-        // One character of a text into A1, as a line's control character is.
-        if (w == 1 && it->kind == Item::chars && it->len > 0 && it->text) {
-            *at = *it->text;
-            ends_empty = false;
-            continue;
-        }
-        // The first w characters, or all of them at the right.
         char b[4];
         const char* t;
         std::size_t n = a_text(*it, t, b);
@@ -326,6 +320,19 @@ constexpr unsigned ends_empty_bit = 0x100;
         ends_empty = n == 0;
     }
     return ends_empty ? ends_empty_bit : 0;
+}
+
+// One character of a text into A1, as a line's control character is, goes
+// straight in; the first other field hands the rest of the step over.
+[[gnu::noinline]] unsigned fill_chars(char* q, const Use* uses, const Step& s, const Item* it, std::size_t c)
+{
+    const Use* u = uses + s.at;
+    for (const Item* const end = it + c; it != end; ++it, ++u) {
+        if (u->width != 1 || it->kind != Item::chars || it->len <= 0 || !it->text)
+            return fill_texts(q, u, it, end);
+        q[u->off] = *it->text;
+    }
+    return 0;
 }
 
 [[gnu::noinline]] unsigned fill_zlow(char* q, const Use* uses, const Step& s, const Item* it, std::size_t c)

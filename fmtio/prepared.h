@@ -45,15 +45,19 @@ public:
 
 private:
     static constexpr std::size_t max_items = 8;
-    enum class Way { general, digits, hex };
+    // The short ways: false, with nothing read, for a text they do not take.
+    static bool read_digits(const PreparedRead& r);
+    static bool read_hex_field(const PreparedRead& r);
+    static bool read_hex_fields(const PreparedRead& r);
     const char* var_;
     int len_;
     const Format& f_;
     const ReadItem* items_;
     std::size_t n_;
-    // digits: n I1 fields; hex: n Zw fields, w at most 8: from the
-    // variable's first character on and inside it, into integers.
-    Way way_ = Way::general;
+    // One of the short ways, or none: n I1 fields, or n Zw fields with w at
+    // most 8, from the variable's first character on and inside it, into
+    // integers.
+    bool (*way_)(const PreparedRead&) = nullptr;
     std::size_t width_ = 0;
     std::int32_t* to_[max_items] = {};
 };
