@@ -151,9 +151,30 @@ void put_dec(char* at, const Use& u, std::int32_t v)
         return;
     }
     char* p = at + w;
-    if (mag < 10 && v >= 0 && u.digits == 1) {
-        // One digit, as a record's type is: nothing before it.
-        p[-1] = static_cast<char>('0' + mag);
+    if (v >= 0 && u.digits == 1 && mag < 100000000) {
+        // Up to eight digits and nothing before them, as a record's type and
+        // number are: four at a time, each two from the table.
+        if (mag >= 10000) {
+            const std::uint32_t hi = mag / 10000;
+            const std::uint32_t lo = mag - hi * 10000;
+            const std::uint32_t lo_hi = lo / 100;
+            std::memcpy(p - 2, pairs + 2 * (lo - lo_hi * 100), 2);
+            std::memcpy(p - 4, pairs + 2 * lo_hi, 2);
+            p -= 4;
+            mag = hi;
+        }
+        if (mag < 10) {
+            p[-1] = static_cast<char>('0' + mag);
+        } else if (mag < 100) {
+            std::memcpy(p - 2, pairs + 2 * mag, 2);
+        } else {
+            const std::uint32_t hi = mag / 100;
+            std::memcpy(p - 2, pairs + 2 * (mag - hi * 100), 2);
+            if (hi < 10)
+                p[-3] = static_cast<char>('0' + hi);
+            else
+                std::memcpy(p - 4, pairs + 2 * hi, 2);
+        }
         return;
     }
     for (; mag >= 100; mag /= 100) {
