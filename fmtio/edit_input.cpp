@@ -335,22 +335,54 @@ PreparedRead::PreparedRead(const char* var, int len, const Format& f, const Read
     }
 }
 
-// Digits, blanks and tabs by table, as parse reads them.
+// Digits, blanks and tabs by table, as parse reads them; the count picks
+// where to enter, so that each digit is a fixed place and a fixed item.
+#define FMTIO_DIGIT(k)                                                                                     \
+    case k + 1:                                                                                            \
+        v[k] = digit_table.v[s[k]];                                                                        \
+        bad |= v[k];                                                                                       \
+        [[fallthrough]]
+#define FMTIO_STORE(k)                                                                                     \
+    case k + 1:                                                                                            \
+        *r.to_[k] = v[k];                                                                                  \
+        [[fallthrough]]
+
 bool PreparedRead::read_digits(const PreparedRead& r)
 {
+    static_assert(max_items == 8, "a case for each item");
     const auto* s = reinterpret_cast<const unsigned char*>(r.var_);
     std::int32_t v[max_items];
     int bad = 0;
-    for (std::size_t k = 0; k < r.n_; ++k) {
-        v[k] = digit_table.v[s[k]];
-        bad |= v[k];
+    switch (r.n_) {
+    FMTIO_DIGIT(7);
+    FMTIO_DIGIT(6);
+    FMTIO_DIGIT(5);
+    FMTIO_DIGIT(4);
+    FMTIO_DIGIT(3);
+    FMTIO_DIGIT(2);
+    FMTIO_DIGIT(1);
+    FMTIO_DIGIT(0);
+    default:
+        break;
     }
     if (bad < 0)
         return false;
-    for (std::size_t k = 0; k < r.n_; ++k)
-        *r.to_[k] = v[k];
+    switch (r.n_) {
+    FMTIO_STORE(7);
+    FMTIO_STORE(6);
+    FMTIO_STORE(5);
+    FMTIO_STORE(4);
+    FMTIO_STORE(3);
+    FMTIO_STORE(2);
+    FMTIO_STORE(1);
+    FMTIO_STORE(0);
+    default:
+        break;
+    }
     return true;
 }
+#undef FMTIO_DIGIT
+#undef FMTIO_STORE
 
 // One field, its digits by the width with no loop around them.
 bool PreparedRead::read_hex_field(const PreparedRead& r)
