@@ -351,7 +351,7 @@ bool PreparedRead::read_digits(const PreparedRead& r)
 {
     static_assert(max_items == 8, "a case for each item");
     const auto* s = reinterpret_cast<const unsigned char*>(r.var_);
-    std::int32_t v[max_items];
+    std::int32_t v[max_items] = {};  // zeroed only for the compiler: the count sets each item
     int bad = 0;
     switch (r.n_) {
     FMTIO_DIGIT(7);

@@ -524,6 +524,22 @@ void render_planned(const Plan& pl, const Item* items, std::size_t n, OutputReco
     }
 }
 
+// Whether n items fill the whole template of a one-run format and an internal
+// write can take it into a variable of `room` characters by two overlapping
+// moves of 8: from 8 to 16 characters, the template no longer than that.
+bool short_whole(const Plan* pl, std::size_t n, std::size_t room)
+{
+    return pl && n > 0 && n + 1 == pl->prefixes.size() && room >= 8 && room <= static_cast<std::size_t>(blanks_after) &&
+           static_cast<std::size_t>(pl->run.text_len) <= room;
+}
+
+// The template of a short_whole write and the blanks after it, into var.
+void copy_padded(char* var, std::size_t room, const char* padded)
+{
+    std::memcpy(var, padded, 8);
+    std::memcpy(var + room - 8, padded + room - 8, 8);
+}
+
 // What the fast ways of render and render_in_place leave: kept out of line,
 // so that the statements that inline those stay small.
 [[gnu::noinline]] void render_rest(const Format& f, const Plan* pl, const Item* items, std::size_t n,
@@ -632,13 +648,9 @@ bool render_in_place(const Format& f, const Item* items, std::size_t n, char* va
                      Stmt stmt, const char* name)
 {
     const Plan* pl = f.plan();
-    if (pl && n == pl->prefixes.size() - 1 && n > 0 && pl->prefixes[n].step_end >= 0 && room >= 8 &&
-        room <= static_cast<std::size_t>(blanks_after) && static_cast<std::size_t>(pl->run.text_len) <= room) {
-        // Every item, into a short variable that holds the whole template:
-        // the template and the blanks after it as two overlapping moves.
-        const char* t = pl->pool.data() + pl->padded;
-        std::memcpy(var, t, 8);
-        std::memcpy(var + room - 8, t + room - 8, 8);
+    if (short_whole(pl, n, room)) {
+        // Every item, into a short variable that holds the whole template.
+        copy_padded(var, room, pl->pool.data() + pl->padded);
         fill_prefix(var, *pl, pl->prefixes[n], items, stmt, name);
         return true;
     }
@@ -663,15 +675,14 @@ void render_stepwise(const Format& f, const Item* items, std::size_t n, RecordSi
 PreparedWrite::PreparedWrite(char* var, int len, const Format& f, std::size_t n) : var_(var), len_(len), f_(f), n_(n)
 {
     const Plan* pl = f.plan();
-    const std::size_t room = var && len > 0 ? static_cast<std::size_t>(len) : 0;
-    if (pl && n > 0 && n + 1 == pl->prefixes.size() && room >= 8 && room <= static_cast<std::size_t>(blanks_after) &&
-        static_cast<std::size_t>(pl->run.text_len) <= room) {
+    if (short_whole(pl, n, var && len > 0 ? static_cast<std::size_t>(len) : 0)) {
+        plan_ = pl;
         padded_ = pl->pool.data() + pl->padded;
-        steps_ = pl->steps.data() + pl->run.step;
-        steps_end_ = pl->steps.data() + pl->prefixes[n].step_end;
-        uses_ = pl->uses.data();
-        if (steps_end_ - steps_ == 1)
-            one_step_ = fillers[static_cast<std::size_t>(steps_->kind)];
+        const Step* first = pl->steps.data() + pl->run.step;
+        if (pl->prefixes[n].step_end - pl->run.step == 1) {
+            one_step_ = first;
+            one_fill_ = fillers[static_cast<std::size_t>(first->kind)];
+        }
     }
 }
 
@@ -681,23 +692,13 @@ void PreparedWrite::operator()(const Item* items) const
         write_internal(var_, len_, f_, items, n_);
         return;
     }
-    // As render_in_place does it: the template and the blanks after it as
-    // two overlapping moves, then the fields.
-    const std::size_t room = static_cast<std::size_t>(len_);
-    std::memcpy(var_, padded_, 8);
-    std::memcpy(var_ + room - 8, padded_ + room - 8, 8);
-    if (one_step_) {
-        if (one_step_(var_, uses_, *steps_, items, static_cast<std::size_t>(steps_->count)) & chars_bit)
-            fail(Error::char_item, Stmt::write, internal_name);
+    // As render_in_place does it, with what it would find out found out.
+    copy_padded(var_, static_cast<std::size_t>(len_), padded_);
+    if (!one_step_) {
+        fill_prefix(var_, *plan_, plan_->prefixes[n_], items, Stmt::write, internal_name);
         return;
     }
-    unsigned kinds = 0;
-    for (const Step* s = steps_; s != steps_end_; ++s) {
-        const std::size_t c = static_cast<std::size_t>(s->count);
-        kinds |= fillers[static_cast<std::size_t>(s->kind)](var_, uses_, *s, items, c);
-        items += c;
-    }
-    if (kinds & chars_bit)
+    if (one_fill_(var_, plan_->uses.data(), *one_step_, items, static_cast<std::size_t>(one_step_->count)) & chars_bit)
         fail(Error::char_item, Stmt::write, internal_name);
 }
 

@@ -26,14 +26,12 @@ private:
     const Format& f_;
     std::size_t n_;
     // Set when the items fill the whole template of a one-run format into a
-    // variable of 8 to 16 characters: the template with blanks after it,
-    // and the run's steps.
+    // variable of 8 to 16 characters: its plan and the template with blanks
+    // after it; and for a run of one step, that step and its fill.
+    const Plan* plan_ = nullptr;
     const char* padded_ = nullptr;
-    const Step* steps_ = nullptr;
-    const Step* steps_end_ = nullptr;
-    const Use* uses_ = nullptr;
-    // A run of one step: its fill, called straight.
-    unsigned (*one_step_)(char*, const Use*, const Step&, const Item*, std::size_t) = nullptr;
+    const Step* one_step_ = nullptr;
+    unsigned (*one_fill_)(char*, const Use*, const Step&, const Item*, std::size_t) = nullptr;
 };
 
 // The same for read_internal(var, len, f, items, n), the read items bound
