@@ -1,7 +1,5 @@
 #include "driver/listed_fields.h"
 
-#include <utility>
-
 #include "preface/scan_state.h"
 
 namespace driver {
@@ -14,27 +12,12 @@ int range_start_byte() {
     return 0;
 }
 
-namespace {
-
-// ipref(1..11) into the items' values, one store each.
-template <std::size_t... k>
-void digits(fmtio::Item* items, std::index_sequence<k...>) {
-    ((items[k].value = scan.ipref[k + 1]), ...);
-}
-
-} // namespace
-
-fmtio::Item* list_fields() {
-    // The items keep their kinds from one record to the next: only the
-    // values are new.
-    static fmtio::Item items[listed_items + 1] = {
-        fmtio::item(0), fmtio::item(0), fmtio::item(0), fmtio::item(0), fmtio::item(0),
-        fmtio::item(0), fmtio::item(0), fmtio::item(0), fmtio::item(0), fmtio::item(0),
-        fmtio::item(0), fmtio::item(0), fmtio::item(0), fmtio::item(0)};
-    items[0].value = scan.irec;
-    items[1].value = scan.itype;
-    digits(items + 2, std::make_index_sequence<11>{});
-    return items;
+std::array<fmtio::Bound, listed_items + 1> listed_fields(fmtio::Bound last) {
+    return {fmtio::bind(scan.irec),     fmtio::bind(scan.itype),    fmtio::bind(scan.ipref[1]),
+            fmtio::bind(scan.ipref[2]), fmtio::bind(scan.ipref[3]), fmtio::bind(scan.ipref[4]),
+            fmtio::bind(scan.ipref[5]), fmtio::bind(scan.ipref[6]), fmtio::bind(scan.ipref[7]),
+            fmtio::bind(scan.ipref[8]), fmtio::bind(scan.ipref[9]), fmtio::bind(scan.ipref[10]),
+            fmtio::bind(scan.ipref[11]), last};
 }
 
 } // namespace driver

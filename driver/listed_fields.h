@@ -1,5 +1,7 @@
 // What the listing line and the progress line both show of a record.
 #pragma once
+#include <array>
+
 #include "fmtio/items.h"
 
 namespace driver {
@@ -8,9 +10,9 @@ namespace driver {
 // for type 15; 0 for every other type, rejected records included.
 int range_start_byte();
 
-// irec, itype and ipref(1..11): the first 13 items of both lines, in an
-// array of the run with room for one more item after them.
+// irec, itype and ipref(1..11), bound to the scan state: the first 13 items
+// of both lines, followed by one more of the line's own.
 constexpr int listed_items = 13;
-fmtio::Item* list_fields();
+std::array<fmtio::Bound, listed_items + 1> listed_fields(fmtio::Bound last);
 
 } // namespace driver

@@ -2,6 +2,7 @@
 
 #include "driver/listed_fields.h"
 #include "driver/run_state.h"
+#include "fmtio/prepared_unit_write.h"
 #include "fmtio/statements.h"
 #include "preface/scan_state.h"
 
@@ -9,7 +10,6 @@ namespace driver {
 namespace {
 
 using fmtio::Format;
-using fmtio::Item;
 using fmtio::item;
 using preface::console_unit;
 using preface::scan;
@@ -26,11 +26,14 @@ const Format return_fmt("(a1,\\)");
 
 const char return_char[] = "\r";
 
+// Both show the listed fields and the return character, issued for every record.
+const auto shown = listed_fields(fmtio::bind(return_char, 1));
+const fmtio::PreparedUnitWrite zero_line(console_unit, zero_fmt, shown.data(), shown.size());
+const fmtio::PreparedUnitWrite plain_line(console_unit, plain_fmt, shown.data(), shown.size());
+
 } // namespace
 
-// Flattened, as the listing line is: the statements' calls through the units
-// and the engine cost more than the fields themselves.
-[[gnu::flatten]] void show_progress(Item* items) {
+void show_progress() {
     const auto& b = scan.ibuf;
     run.rstart_prev = run.rstart;
     const int k = range_start_byte();
@@ -42,9 +45,10 @@ const char return_char[] = "\r";
         fmtio::write_formatted(console_unit, return_fmt, {item(return_char, 1)});
     }
 
-    items[listed_items] = item(return_char, 1);
-    fmtio::write_formatted(console_unit, k != 0 && run.rstart == 0.0f ? zero_fmt : plain_fmt, items,
-                           listed_items + 1);
+    if (k != 0 && run.rstart == 0.0f)
+        zero_line();
+    else
+        plain_line();
 }
 
 } // namespace driver

@@ -3,6 +3,7 @@
 #include "driver/listed_fields.h"
 #include "driver/progress.h"
 #include "driver/run_state.h"
+#include "fmtio/prepared_unit_write.h"
 #include "fmtio/statements.h"
 #include "fmtio/units.h"
 #include "preface/decoder.h"
@@ -12,7 +13,6 @@ namespace driver {
 namespace {
 
 using fmtio::Format;
-using fmtio::Item;
 using fmtio::item;
 using preface::listing_unit;
 using preface::scan;
@@ -30,18 +30,19 @@ const Format parity_listing_fmt("(' -- parity error at irec=',i5,' --')");
 
 constexpr std::int32_t record_limit = 999999999;
 
-// items: the listed fields, and room for one more. Flattened: the
-// statement's calls through the units and the engine cost more than the
-// fields themselves.
-[[gnu::flatten]] void list_record(Item* items) {
+// The listed fields, and the zero form's text after them; issued for every record.
+const char zero_text[] = "Range Start ZERO!";
+const auto listed = listed_fields(fmtio::bind(zero_text, sizeof zero_text - 1));
+const fmtio::PreparedUnitWrite listing_line(listing_unit, listing_fmt, listed.data(), listed_items);
+const fmtio::PreparedUnitWrite zero_line(listing_unit, zero_fmt, listed.data(), listed_items + 1);
+
+void list_record() {
     const auto& b = scan.ibuf;
     int k = range_start_byte();
-    if (k != 0 && b[k] == 0 && b[k + 1] == 0) {
-        items[listed_items] = item("Range Start ZERO!");
-        fmtio::write_formatted(listing_unit, zero_fmt, items, listed_items + 1);
-    } else {
-        fmtio::write_formatted(listing_unit, listing_fmt, items, listed_items);
-    }
+    if (k != 0 && b[k] == 0 && b[k + 1] == 0)
+        zero_line();
+    else
+        listing_line();
 }
 
 } // namespace
@@ -75,9 +76,8 @@ void scan_records() {
             fmtio::write_formatted(listing_unit, station_fmt,
                                    {item("Station ID: "), item(scan.ivstat)});
         // Both lines show the same fields, taken once the record is decoded.
-        Item* items = list_fields();
-        list_record(items);
-        show_progress(items);
+        list_record();
+        show_progress();
     }
     fmtio::write_list_directed(fmtio::default_unit, {item("  ")});
     fmtio::write_list_directed(fmtio::default_unit, {item(" exited \"do 100\" loop.")});

@@ -1,6 +1,7 @@
 // Internal write and read: a character variable as the one record.
 #include <cstring>
 
+#include "fmtio/prepared.h"
 #include "fmtio/render.h"
 #include "fmtio/statements.h"
 
@@ -45,6 +46,30 @@ void write_internal(char* var, int len, const Format& f, const Item* items, std:
 void read_internal(const char* var, int len, const Format& f, const ReadItem* items, std::size_t n)
 {
     parse(f, var, var && len > 0 ? static_cast<std::size_t>(len) : 0, items, n, internal_name);
+}
+
+PreparedWrite::PreparedWrite(char* var, int len, const Format& f, const Bound* items, std::size_t n)
+    : var_(var), len_(len), f_(f), items_(items, items + n), values_(n)
+{
+    const std::size_t room = var && len > 0 ? static_cast<std::size_t>(len) : 0;
+    if (!fill_.prepare(f, items, n) || !fill_.whole() || room < 8 || room > static_cast<std::size_t>(blanks_after) ||
+        fill_.template_len() > room)
+        fill_ = BoundFill();
+}
+
+void PreparedWrite::operator()() const
+{
+    if (!fill_.ready()) {
+        for (std::size_t k = 0; k < items_.size(); ++k)
+            values_[k] = value_of(items_[k]);
+        write_internal(var_, len_, f_, values_.data(), values_.size());
+        return;
+    }
+    // The template and the blanks after it, as two moves of 8 that overlap.
+    const std::size_t room = static_cast<std::size_t>(len_);
+    std::memcpy(var_, fill_.padded(), 8);
+    std::memcpy(var_ + room - 8, fill_.padded() + room - 8, 8);
+    fill_(var_);
 }
 
 } // namespace fmtio

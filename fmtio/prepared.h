@@ -4,34 +4,34 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
+#include "fmtio/bound_fill.h"
 #include "fmtio/format.h"
 #include "fmtio/items.h"
 
 namespace fmtio {
 
-// What every issue would find out about the format and the variable is found
-// out when prepared; an issue fills the fields alone. Each issue does what
-// write_internal(var, len, f, items, n) does with the items' values and
-// kinds as they are then, failures included. The format must outlive the
-// statement.
+// What every issue would find out about the format, the variable and the
+// items is found out when prepared; an issue fills the fields alone. Each
+// issue does what write_internal(var, len, f, items, n) does with the bound
+// items' values as they are then, failures included. The format must
+// outlive the statement.
 class PreparedWrite {
 public:
-    PreparedWrite(char* var, int len, const Format& f, std::size_t n);
-    void operator()(const Item* items) const;
+    PreparedWrite(char* var, int len, const Format& f, const Bound* items, std::size_t n);
+    void operator()() const;
 
 private:
     char* var_;
     int len_;
     const Format& f_;
-    std::size_t n_;
-    // Set when the items fill the whole template of a one-run format into a
-    // variable of 8 to 16 characters: its plan and the template with blanks
-    // after it; and for a run of one step, that step and its fill.
-    const Plan* plan_ = nullptr;
-    const char* padded_ = nullptr;
-    const Step* one_step_ = nullptr;
-    unsigned (*one_fill_)(char*, const Use*, const Step&, const Item*, std::size_t) = nullptr;
+    std::vector<Bound> items_;
+    mutable std::vector<Item> values_;  // the items as they are now, for the general way
+    // Ready when the items fill the whole template of a one-run format into
+    // a variable of 8 to 16 characters, which the template and the blanks
+    // after it then fill by two moves.
+    BoundFill fill_;
 };
 
 // The same for read_internal(var, len, f, items, n), the read items bound

@@ -1,7 +1,10 @@
 // Formatted and list-directed statements on units.
 #include "fmtio/statements.h"
 
+#include <cstring>
+
 #include "fmtio/console.h"
+#include "fmtio/prepared_unit_write.h"
 #include "fmtio/render.h"
 #include "fmtio/unit_table.h"
 #include "fmtio/units.h"
@@ -24,6 +27,34 @@ void write_formatted(int unit, const Format& f, const Item* items, std::size_t n
 {
     Connection& c = output_connection(unit);
     render(f, items, n, c, Stmt::write, c.name.c_str());
+}
+
+PreparedUnitWrite::PreparedUnitWrite(int unit, const Format& f, const Bound* items, std::size_t n)
+    : unit_(unit), f_(f), items_(items, items + n), values_(n)
+{
+    fill_.prepare(f, items, n);
+}
+
+void PreparedUnitWrite::operator()() const
+{
+    Connection& c = output_connection(unit_);
+    if (fill_.ready()) {
+        // Built where the unit keeps its records, as render builds it.
+        if (char* q = c.room(fill_.len())) {
+            std::memcpy(q, fill_.text(), fill_.len());
+            fill_(q);
+            c.commit(fill_.len(), fill_.open());
+            return;
+        }
+    }
+    general(c);
+}
+
+[[gnu::noinline]] void PreparedUnitWrite::general(Connection& c) const
+{
+    for (std::size_t k = 0; k < items_.size(); ++k)
+        values_[k] = value_of(items_[k]);
+    render(f_, values_.data(), values_.size(), c, Stmt::write, c.name.c_str());
 }
 
 void write_list_directed(int unit, const Item* items, std::size_t n)

@@ -42,10 +42,12 @@ int xmtr_id = 0;
 // record, so positions are record byte numbers whatever ipos holds.
 inline int byte(int k) { return scan.ibuf[k]; }
 
-// The conversions' items and variables keep their kinds and places for the
-// run; each conversion sets only the values it writes.
-fmtio::Item nibbles[3] = {item(0), item(0), item(0)};
-fmtio::Item bcd_bytes[3] = {item16(0), item16(0), item16(0)};
+// The values the conversions write: three nibbles, or three record bytes as
+// 16-bit integers.
+std::int32_t nibble[3];
+std::int16_t bcd_byte[3];
+const fmtio::Bound nibble_items[3] = {fmtio::bind(nibble[0]), fmtio::bind(nibble[1]), fmtio::bind(nibble[2])};
+const fmtio::Bound bcd_items[3] = {fmtio::bind(bcd_byte[0]), fmtio::bind(bcd_byte[1]), fmtio::bind(bcd_byte[2])};
 const fmtio::ReadItem date_digits[5] = {ref(scan.ipref[1]), ref(scan.ipref[2]), ref(scan.ipref[3]),
                                         ref(scan.ipref[4]), ref(scan.ipref[5])};
 const fmtio::ReadItem time_digits[6] = {ref(scan.ipref[6]), ref(scan.ipref[7]), ref(scan.ipref[8]),
@@ -55,21 +57,21 @@ const fmtio::ReadItem transmitter_id[1] = {ref(xmtr_id)};
 
 // The conversions' statements, prepared once for cwork: every record issues
 // them again.
-const fmtio::PreparedWrite hex3_write(cwork, cwork_len, hex3_fmt, 3);
+const fmtio::PreparedWrite hex3_write(cwork, cwork_len, hex3_fmt, nibble_items, 3);
 const fmtio::PreparedRead station_read(cwork, cwork_len, hex3_read, station_id, 1);
 const fmtio::PreparedRead transmitter_read(cwork, cwork_len, hex3_read, transmitter_id, 1);
-const fmtio::PreparedWrite date_write(cwork, cwork_len, date_fmt, 3);
+const fmtio::PreparedWrite date_write(cwork, cwork_len, date_fmt, bcd_items, 3);
 const fmtio::PreparedRead date_digits_read(cwork, cwork_len, date_read, date_digits, 5);
-const fmtio::PreparedWrite time_write(cwork, cwork_len, time_fmt, 3);
+const fmtio::PreparedWrite time_write(cwork, cwork_len, time_fmt, bcd_items, 3);
 const fmtio::PreparedRead time_digits_read(cwork, cwork_len, time_read, time_digits, 6);
 
 // Three low nibbles as one 12-bit value, through cwork: "(3z1)" then "(z3)"
 // by `read`.
 void hex3(int a, int b, int c, const fmtio::PreparedRead& read) {
-    nibbles[0].value = a & 15;
-    nibbles[1].value = b & 15;
-    nibbles[2].value = c & 15;
-    hex3_write(nibbles);
+    nibble[0] = a & 15;
+    nibble[1] = b & 15;
+    nibble[2] = c & 15;
+    hex3_write();
     read();
 }
 
@@ -77,8 +79,8 @@ void hex3(int a, int b, int c, const fmtio::PreparedRead& read) {
 // read back as digits by `read`.
 void bcd3(int k, const fmtio::PreparedWrite& write, const fmtio::PreparedRead& read) {
     for (int j = 0; j < 3; ++j)
-        bcd_bytes[j].value = scan.ibuf[k + j];
-    write(bcd_bytes);
+        bcd_byte[j] = scan.ibuf[k + j];
+    write();
     read();
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "fmtio/bound_fill.h"
 #include "fmtio/format.h"
 #include "fmtio/prepared.h"
 #include "fmtio/render.h"
@@ -46,6 +47,83 @@ std::string rendered_in_place(const Format& f, const std::vector<Item>& items)
         r.out += "#" + std::to_string(static_cast<int>(e.e));
     }
     return r.out;
+}
+
+// Variables that hold the items' values, and the items bound to them:
+// integers of each kind one after another in an array of their own, or with
+// a variable between them, so that runs of fields find their variables
+// consecutive or not; texts as they are.
+struct Variables {
+    std::vector<std::int32_t> ints;
+    std::vector<std::int16_t> shorts;
+    std::vector<Bound> items;
+
+    Variables(const std::vector<Item>& values, bool apart)
+        : ints(2 * values.size() + 1, -7), shorts(2 * values.size() + 1, -7)
+    {
+        const std::size_t step = apart ? 2 : 1;
+        std::size_t i = 0, h = 0;
+        for (const Item& it : values) {
+            if (it.kind == Item::i32) {
+                ints[i] = it.value;
+                items.push_back(bind(ints[i]));
+                i += step;
+            } else if (it.kind == Item::i16) {
+                shorts[h] = static_cast<std::int16_t>(it.value);
+                items.push_back(bind(shorts[h]));
+                h += step;
+            } else {
+                items.push_back(bind(it.text, it.len));
+            }
+        }
+    }
+    // New values for the same variables.
+    void set(const std::vector<Item>& values)
+    {
+        for (std::size_t k = 0; k < values.size(); ++k) {
+            if (values[k].kind == Item::i32)
+                *const_cast<std::int32_t*>(static_cast<const std::int32_t*>(items[k].var)) = values[k].value;
+            else if (values[k].kind == Item::i16)
+                *const_cast<std::int16_t*>(static_cast<const std::int16_t*>(items[k].var)) =
+                    static_cast<std::int16_t>(values[k].value);
+        }
+    }
+};
+
+// A record as a statement with the items bound to variables fills it in,
+// when its fill takes them (else as render makes it), issued with `values`
+// and then again with `again` in the same variables; *ready tells which.
+std::string rendered_bound(const Format& f, const std::vector<Item>& values, const std::vector<Item>& again,
+                           bool apart, bool* ready)
+{
+    Variables v(values, apart);
+    BoundFill fill;
+    *ready = fill.prepare(f, v.items.data(), v.items.size());
+    if (!*ready)
+        return rendered(render, f, values) + rendered(render, f, again);
+    std::string out;
+    for (const std::vector<Item>* now : {&values, &again}) {
+        v.set(*now);
+        // Held to exactly its length, so that a fill past it shows under the sanitizers.
+        std::vector<char> rec(fill.text(), fill.text() + fill.len());
+        fill(rec.data());
+        out.append(rec.begin(), rec.end());
+        out += fill.open() ? '>' : '|';
+    }
+    return out;
+}
+
+// Other values of the same kinds.
+std::vector<Item> other_values(const std::vector<Item>& items, std::mt19937& rng)
+{
+    std::vector<Item> v = items;
+    for (Item& it : v) {
+        if (it.kind == Item::i32)
+            it.value = static_cast<std::int32_t>(rng() % 3 ? rng() % 200000 : rng());
+        else if (it.kind == Item::i16)
+            it.value = static_cast<std::int16_t>(rng());
+    }
+    return v;
 }
 
 // The integers and texts a read left, and its error if any.
@@ -370,6 +448,7 @@ TEST(Plan, RandomFormatsRenderAsTheWalk)
 {
     Gen g{std::mt19937(20260213)};
     int planned = 0;
+    int bound = 0;
     for (int round = 0; round < 20000; ++round) {
         const std::string text = g.format();
         Format f(text.c_str());
@@ -381,8 +460,14 @@ TEST(Plan, RandomFormatsRenderAsTheWalk)
         const std::string walk = rendered(render_stepwise, f, items);
         ASSERT_EQ(rendered(render, f, items), walk) << text << " with " << items.size() << " items";
         ASSERT_EQ(rendered_in_place(f, items), walk) << text << " with " << items.size() << " items";
+        const std::vector<Item> again = other_values(items, g.rng);
+        bool ready = false;
+        ASSERT_EQ(rendered_bound(f, items, again, g.below(2) == 0, &ready), walk + rendered(render_stepwise, f, again))
+            << text << " with " << items.size() << " items, bound";
+        bound += ready;
     }
     EXPECT_GT(planned, 19000);
+    EXPECT_GT(bound, 300);
 }
 
 // Formats of long runs of one-column and two-column fields among I fields,
@@ -391,6 +476,7 @@ TEST(Plan, RandomFormatsRenderAsTheWalk)
 TEST(Plan, RandomColumnRunsRenderAsTheWalk)
 {
     Gen g{std::mt19937(20260216)};
+    int bound = 0;
     const char* parts[] = {"Z1", "Z2", "1X", "2X", "I3", "I6", "A1", "'ab'", "I1"};
     for (int round = 0; round < 20000; ++round) {
         std::string text = "(";
@@ -412,13 +498,31 @@ TEST(Plan, RandomColumnRunsRenderAsTheWalk)
             items.push_back(kind == 0 ? item("c") : kind < 8 ? item16(static_cast<std::int16_t>(g.rng()))
                                                              : item(static_cast<std::int32_t>(g.rng() % 70000) - 200));
         }
+        // Half the time as many items as end one of the run's steps, as the
+        // program's statements have.
+        if (f.plan() && f.plan()->one_run && g.below(2)) {
+            std::vector<std::size_t> ends;
+            for (std::size_t n = 1; n < f.plan()->prefixes.size(); ++n)
+                if (f.plan()->prefixes[n].step_end >= 0)
+                    ends.push_back(n);
+            const std::size_t n = ends[static_cast<std::size_t>(g.below(static_cast<int>(ends.size())))];
+            while (items.size() < n)
+                items.push_back(item(g.below(300)));
+            items.resize(n);
+        }
         const std::string walk = rendered(render_stepwise, f, items);
         ASSERT_EQ(rendered(render, f, items), walk) << text << " with " << items.size() << " items";
         ASSERT_EQ(rendered_in_place(f, items), walk) << text << " with " << items.size() << " items";
+        const std::vector<Item> again = other_values(items, g.rng);
+        bool ready = false;
+        ASSERT_EQ(rendered_bound(f, items, again, g.below(2) == 0, &ready), walk + rendered(render_stepwise, f, again))
+            << text << " with " << items.size() << " items, bound";
+        bound += ready;
         const std::size_t room = static_cast<std::size_t>(g.below(48));
         ASSERT_EQ(written(f, items, room), written_by_walk(f, items, room))
             << text << " with " << items.size() << " items into " << room;
     }
+    EXPECT_GT(bound, 4000);
 }
 
 TEST(Plan, RandomFormatsReadAsTheWalk)
@@ -462,12 +566,13 @@ TEST(Plan, RandomInternalWritesAsTheWalk)
 namespace {
 
 // A prepared internal write as the variable shows it, or its error.
-std::string written_prepared(const Format& f, const std::vector<Item>& items, std::size_t room)
+std::string written_prepared(const Format& f, const std::vector<Item>& items, std::size_t room, bool apart = false)
 {
     std::string var(room, '~');
-    const PreparedWrite w(&var[0], static_cast<int>(room), f, items.size());
+    const Variables v(items, apart);
+    const PreparedWrite w(&var[0], static_cast<int>(room), f, v.items.data(), v.items.size());
     try {
-        w(items.data());
+        w();
     } catch (const Failed& e) {
         return "#" + std::to_string(static_cast<int>(e.e));
     }
@@ -575,7 +680,7 @@ TEST(Plan, RandomPreparedStatementsAsTheWalk)
         const std::vector<Item> items = g.items(texts, g.below(4) != 0);
         // Mostly the short ways' own sizes.
         const std::size_t room = static_cast<std::size_t>(g.below(3) ? 6 + g.below(13) : g.below(24));
-        ASSERT_EQ(written_prepared(f, items, room), written_by_walk(f, items, room))
+        ASSERT_EQ(written_prepared(f, items, room, g.below(2) == 0), written_by_walk(f, items, room))
             << text << " with " << items.size() << " items into " << room;
         std::string record;
         for (int k = g.below(16); k > 0; --k)

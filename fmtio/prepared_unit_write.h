@@ -1,0 +1,32 @@
+// A formatted write on a unit, prepared once for a statement that the program issues for every record.
+#pragma once
+#include <cstddef>
+#include <vector>
+
+#include "fmtio/bound_fill.h"
+#include "fmtio/format.h"
+#include "fmtio/items.h"
+
+namespace fmtio {
+
+struct Connection;
+
+// Each issue does what write_formatted(unit, f, items, n) does with the bound
+// items' values as they are then, failures included: the unit is looked up
+// at each issue, and a record that the unit cannot take where it keeps it
+// goes the general way. The format must outlive the statement.
+class PreparedUnitWrite {
+public:
+    PreparedUnitWrite(int unit, const Format& f, const Bound* items, std::size_t n);
+    void operator()() const;
+
+private:
+    void general(Connection& c) const;
+    int unit_;
+    const Format& f_;
+    std::vector<Bound> items_;
+    mutable std::vector<Item> values_;  // the items as they are now, for the general way
+    BoundFill fill_;
+};
+
+} // namespace fmtio
