@@ -1,6 +1,8 @@
 #include "fmtio/bound_fill.h"
 
+#include <array>
 #include <cstring>
+#include <utility>
 
 #include "fmtio/field_text.h"
 
@@ -52,6 +54,71 @@ inline void z2_run(char* at, const T* v, std::size_t c)
         at[1] = hex_digits[bits & 15];
     }
 }
+
+// One fill, of the code given: each code's own function passes its code as
+// a constant, and the switch folds away.
+[[gnu::always_inline]] inline void fill_by_code(char* q, const Fill& f, const Use* uses, unsigned code)
+{
+    char* const at = q + f.col;
+    const void* const var = f.var;
+    switch (code) {
+    FMTIO_Z1_RUN(Fill::z1, std::int32_t);
+        break;
+    FMTIO_Z1_RUN(Fill::z1_16, std::int16_t);
+        break;
+    case Fill::z1_more:
+        z1_long_run(at, static_cast<const std::int32_t*>(var), f.count);
+        break;
+    case Fill::z1_more_16:
+        z1_long_run(at, static_cast<const std::int16_t*>(var), f.count);
+        break;
+    case Fill::z2:
+        z2_run(at, static_cast<const std::int32_t*>(var), f.count);
+        break;
+    case Fill::z2_16:
+        z2_run(at, static_cast<const std::int16_t*>(var), f.count);
+        break;
+    case Fill::dec:
+        put_dec(at, uses[f.arg], *static_cast<const std::int32_t*>(var));
+        break;
+    case Fill::dec_16:
+        put_dec(at, uses[f.arg], *static_cast<const std::int16_t*>(var));
+        break;
+    case Fill::hex:
+    case Fill::hex_16: {
+        const Use& u = uses[f.arg];
+        const std::uint32_t bits = code == Fill::hex ? *static_cast<const std::uint32_t*>(var)
+                                                     : *static_cast<const std::uint16_t*>(var);
+        put_hex(at, static_cast<std::size_t>(u.width), static_cast<std::size_t>(u.digits), bits);
+        break;
+    }
+    case Fill::char1:
+        *at = *static_cast<const char*>(var);
+        break;
+    case Fill::chars:
+        std::memcpy(at, var, static_cast<std::size_t>(f.arg));
+        break;
+    default:
+        __builtin_unreachable();
+    }
+}
+
+template <unsigned code>
+void fill_one(char* q, const Fill& f, const Use* uses)
+{
+    fill_by_code(q, f, uses, code);
+}
+
+using OneFill = void (*)(char*, const Fill&, const Use*);
+
+template <std::size_t... code>
+constexpr std::array<OneFill, sizeof...(code)> one_fills(std::index_sequence<code...>)
+{
+    return {fill_one<code>...};
+}
+
+// By code: a statement of one fill calls its own straight.
+constexpr auto by_code = one_fills(std::make_index_sequence<Fill::codes>{});
 
 } // namespace
 
@@ -131,57 +198,18 @@ bool BoundFill::prepare(const Format& f, const Bound* items, std::size_t n)
     template_len_ = static_cast<std::size_t>(pl->run.text_len);
     open_ = x.open;
     whole_ = n == static_cast<std::size_t>(pl->run.items);
+    one_ = fills_.size() == 1 ? by_code[fills_[0].code] : nullptr;
+    first_ = fills_[0];
     return true;
 }
 
-void BoundFill::operator()(char* q) const
+void BoundFill::fill_all(char* q) const
 {
     const Fill* f = fills_.data();
     const Fill* const end = f + fills_.size();
-    do {
-        char* const at = q + f->col;
-        const void* const var = f->var;
-        switch (f->code) {
-        FMTIO_Z1_RUN(Fill::z1, std::int32_t);
-            break;
-        FMTIO_Z1_RUN(Fill::z1_16, std::int16_t);
-            break;
-        case Fill::z1_more:
-            z1_long_run(at, static_cast<const std::int32_t*>(var), f->count);
-            break;
-        case Fill::z1_more_16:
-            z1_long_run(at, static_cast<const std::int16_t*>(var), f->count);
-            break;
-        case Fill::z2:
-            z2_run(at, static_cast<const std::int32_t*>(var), f->count);
-            break;
-        case Fill::z2_16:
-            z2_run(at, static_cast<const std::int16_t*>(var), f->count);
-            break;
-        case Fill::dec:
-            put_dec(at, uses_[f->arg], *static_cast<const std::int32_t*>(var));
-            break;
-        case Fill::dec_16:
-            put_dec(at, uses_[f->arg], *static_cast<const std::int16_t*>(var));
-            break;
-        case Fill::hex:
-        case Fill::hex_16: {
-            const Use& u = uses_[f->arg];
-            const std::uint32_t bits = f->code == Fill::hex ? *static_cast<const std::uint32_t*>(var)
-                                                            : *static_cast<const std::uint16_t*>(var);
-            put_hex(at, static_cast<std::size_t>(u.width), static_cast<std::size_t>(u.digits), bits);
-            break;
-        }
-        case Fill::char1:
-            *at = *static_cast<const char*>(var);
-            break;
-        case Fill::chars:
-            std::memcpy(at, var, static_cast<std::size_t>(f->arg));
-            break;
-        default:
-            __builtin_unreachable();
-        }
-    } while (++f != end);
+    do
+        fill_by_code(q, *f, uses_, f->code);
+    while (++f != end);
 }
 
 #undef FMTIO_Z1_FIELD

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "fmtio/format.h"
@@ -28,6 +29,7 @@ struct Fill {
         hex_16,
         char1,
         chars,
+        codes
     };
     std::uint8_t code;   // a Code
     std::uint8_t count;  // z1_more, z2: the fields of the run
@@ -59,12 +61,41 @@ public:
     // The items are all the run has: the record is the whole template.
     bool whole() const { return whole_; }
 
-    // The fields, with the variables' values as they are now, into a copy of
-    // text() at q.
-    void operator()(char* q) const;
+    // The record before its fields, at q: text() copied in blocks of a
+    // fixed size, which the length's being known ahead allows.
+    void start(char* q) const
+    {
+        const char* t = text_;
+        const std::size_t n = len_;
+        if (n >= 16) {
+            for (std::size_t k = 16; k < n; k += 16, q += 16, t += 16)
+                std::memcpy(q, t, 16);
+            std::memcpy(q + (n - 1) % 16 + 1 - 16, t + (n - 1) % 16 + 1 - 16, 16);
+        } else if (n >= 8) {
+            std::memcpy(q, t, 8);
+            std::memcpy(q + n - 8, t + n - 8, 8);
+        } else {
+            for (std::size_t k = 0; k < n; ++k)
+                q[k] = t[k];
+        }
+    }
+
+    // The fields, with the variables' values as they are now, into the
+    // record at q.
+    void operator()(char* q) const
+    {
+        if (one_)
+            one_(q, first_, uses_);
+        else
+            fill_all(q);
+    }
 
 private:
+    void fill_all(char* q) const;
     std::vector<Fill> fills_;
+    // A layout of one fill: the fill, and the function of its code.
+    Fill first_{};
+    void (*one_)(char*, const Fill&, const Use*) = nullptr;
     const Use* uses_ = nullptr;
     const char* text_ = nullptr;
     const char* padded_ = nullptr;

@@ -313,97 +313,37 @@ void parse_stepwise(const Format& f, const char* text, std::size_t len, const Re
         read_item(in, *control.next(true), items[k], name);
 }
 
-PreparedRead::PreparedRead(const char* var, int len, const Format& f, const ReadItem* items, std::size_t n)
-    : var_(var), len_(len), f_(f), items_(items), n_(n)
-{
-    const Plan* pl = f.plan();
-    const std::size_t room = var && len > 0 ? static_cast<std::size_t>(len) : 0;
-    if (!pl || n == 0 || n > max_items || n > static_cast<std::size_t>(pl->first_take))
-        return;
-    for (std::size_t k = 0; k < n; ++k) {
-        if (!items[k].ival)
-            return;
-        to_[k] = items[k].ival;
-    }
-    const PlanField& fd = pl->fields[static_cast<std::size_t>(pl->first.field)];
-    const std::size_t w = static_cast<std::size_t>(fd.width);
-    if (fd.kind == OpKind::int_edit && w == 1 && n <= room) {
-        way_ = read_digits;
-    } else if (fd.kind == OpKind::hex_edit && w <= 8 && w * n <= room) {
-        way_ = n == 1 ? read_hex_field : read_hex_fields;
-        width_ = w;
-    }
-}
-
-// Digits, blanks and tabs by table, as parse reads them; the count picks
-// where to enter, so that each digit is a fixed place and a fixed item.
-#define FMTIO_DIGIT(k)                                                                                     \
-    case k + 1:                                                                                            \
-        v[k] = digit_table.v[s[k]];                                                                        \
-        bad |= v[k];                                                                                       \
-        [[fallthrough]]
-#define FMTIO_STORE(k)                                                                                     \
-    case k + 1:                                                                                            \
-        *r.to_[k] = v[k];                                                                                  \
-        [[fallthrough]]
-
+// The short ways, each for its count of I1 fields or the width of its one Z
+// field, so that each character is a fixed place and each item a fixed one,
+// with no loop and no count to look at. False, with nothing read, for a text
+// they do not take.
+template <std::size_t n>
 bool PreparedRead::read_digits(const PreparedRead& r)
 {
-    static_assert(max_items == 8, "a case for each item");
     const auto* s = reinterpret_cast<const unsigned char*>(r.var_);
-    std::int32_t v[max_items] = {};  // zeroed only for the compiler: the count sets each item
+    int v[n];
     int bad = 0;
-    switch (r.n_) {
-    FMTIO_DIGIT(7);
-    FMTIO_DIGIT(6);
-    FMTIO_DIGIT(5);
-    FMTIO_DIGIT(4);
-    FMTIO_DIGIT(3);
-    FMTIO_DIGIT(2);
-    FMTIO_DIGIT(1);
-    FMTIO_DIGIT(0);
-    default:
-        break;
+    for (std::size_t k = 0; k < n; ++k) {
+        v[k] = digit_table.v[s[k]];
+        bad |= v[k];
     }
     if (bad < 0)
         return false;
-    switch (r.n_) {
-    FMTIO_STORE(7);
-    FMTIO_STORE(6);
-    FMTIO_STORE(5);
-    FMTIO_STORE(4);
-    FMTIO_STORE(3);
-    FMTIO_STORE(2);
-    FMTIO_STORE(1);
-    FMTIO_STORE(0);
-    default:
-        break;
-    }
+    for (std::size_t k = 0; k < n; ++k)
+        *r.to_[k] = v[k];
     return true;
 }
-#undef FMTIO_DIGIT
-#undef FMTIO_STORE
 
-// One field, its digits by the width with no loop around them.
+template <std::size_t w>
 bool PreparedRead::read_hex_field(const PreparedRead& r)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(r.var_);
+    const auto* s = reinterpret_cast<const unsigned char*>(r.var_);
     std::uint32_t x = 0;
     int bad = 0;
-    auto digit = [&] {
-        const int d = hex_table.v[*p++];
+    for (std::size_t k = 0; k < w; ++k) {
+        const int d = hex_table.v[s[k]];
         bad |= d;
         x = x << 4 | static_cast<std::uint32_t>(d & 15);
-    };
-    switch (r.width_) {
-    case 8: digit(); [[fallthrough]];
-    case 7: digit(); [[fallthrough]];
-    case 6: digit(); [[fallthrough]];
-    case 5: digit(); [[fallthrough]];
-    case 4: digit(); [[fallthrough]];
-    case 3: digit(); [[fallthrough]];
-    case 2: digit(); [[fallthrough]];
-    default: digit();
     }
     if (bad < 0)
         return false;
@@ -432,13 +372,47 @@ bool PreparedRead::read_hex_fields(const PreparedRead& r)
     return true;
 }
 
-void PreparedRead::operator()() const
+// The short way of each count or width, from 1 to max_items.
+PreparedRead::Way PreparedRead::way_of(bool hex, std::size_t n)
 {
-    // Anything the short way does not take, a bad character among it, takes
-    // the general way, which reads the text again from its start and
-    // reports what it finds.
-    if (!way_ || !way_(*this))
-        read_internal(var_, len_, f_, items_, n_);
+    static_assert(max_items == 8, "a way for each count and width");
+    switch (n) {
+    case 1: return hex ? read_hex_field<1> : read_digits<1>;
+    case 2: return hex ? read_hex_field<2> : read_digits<2>;
+    case 3: return hex ? read_hex_field<3> : read_digits<3>;
+    case 4: return hex ? read_hex_field<4> : read_digits<4>;
+    case 5: return hex ? read_hex_field<5> : read_digits<5>;
+    case 6: return hex ? read_hex_field<6> : read_digits<6>;
+    case 7: return hex ? read_hex_field<7> : read_digits<7>;
+    default: return hex ? read_hex_field<8> : read_digits<8>;
+    }
 }
+
+PreparedRead::PreparedRead(const char* var, int len, const Format& f, const ReadItem* items, std::size_t n)
+    : var_(var), len_(len), f_(f), items_(items), n_(n)
+{
+    const Plan* pl = f.plan();
+    const std::size_t room = var && len > 0 ? static_cast<std::size_t>(len) : 0;
+    if (!pl || n == 0 || n > max_items || n > static_cast<std::size_t>(pl->first_take))
+        return;
+    for (std::size_t k = 0; k < n; ++k) {
+        if (!items[k].ival)
+            return;
+        to_[k] = items[k].ival;
+    }
+    const PlanField& fd = pl->fields[static_cast<std::size_t>(pl->first.field)];
+    const std::size_t w = static_cast<std::size_t>(fd.width);
+    if (fd.kind == OpKind::int_edit && w == 1 && n <= room) {
+        way_ = way_of(false, n);
+    } else if (fd.kind == OpKind::hex_edit && w <= max_items && w * n <= room) {
+        way_ = n == 1 ? way_of(true, w) : read_hex_fields;
+        width_ = w;
+    }
+}
+
+// Anything the short way does not take, a bad character among it, takes the
+// general way, which reads the text again from its start and reports what
+// it finds. Out of line, so that the short way saves no registers for it.
+[[gnu::noinline]] void PreparedRead::general() const { read_internal(var_, len_, f_, items_, n_); }
 
 } // namespace fmtio

@@ -60,9 +60,7 @@ PreparedWrite::PreparedWrite(char* var, int len, const Format& f, const Bound* i
 void PreparedWrite::operator()() const
 {
     if (!fill_.ready()) {
-        for (std::size_t k = 0; k < items_.size(); ++k)
-            values_[k] = value_of(items_[k]);
-        write_internal(var_, len_, f_, values_.data(), values_.size());
+        general();
         return;
     }
     // The template and the blanks after it, as two moves of 8 that overlap.
@@ -70,6 +68,14 @@ void PreparedWrite::operator()() const
     std::memcpy(var_, fill_.padded(), 8);
     std::memcpy(var_ + room - 8, fill_.padded() + room - 8, 8);
     fill_(var_);
+}
+
+// Out of line: the short way then saves no registers for it.
+[[gnu::noinline]] void PreparedWrite::general() const
+{
+    for (std::size_t k = 0; k < items_.size(); ++k)
+        values_[k] = value_of(items_[k]);
+    write_internal(var_, len_, f_, values_.data(), values_.size());
 }
 
 } // namespace fmtio

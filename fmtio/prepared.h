@@ -23,6 +23,7 @@ public:
     void operator()() const;
 
 private:
+    void general() const;
     char* var_;
     int len_;
     const Format& f_;
@@ -39,23 +40,31 @@ private:
 class PreparedRead {
 public:
     PreparedRead(const char* var, int len, const Format& f, const ReadItem* items, std::size_t n);
-    void operator()() const;
+    void operator()() const
+    {
+        if (!way_ || !way_(*this))
+            general();
+    }
 
 private:
     static constexpr std::size_t max_items = 8;
-    // The short ways: false, with nothing read, for a text they do not take.
+    template <std::size_t n>
     static bool read_digits(const PreparedRead& r);
+    template <std::size_t w>
     static bool read_hex_field(const PreparedRead& r);
     static bool read_hex_fields(const PreparedRead& r);
+    using Way = bool (*)(const PreparedRead&);
+    static Way way_of(bool hex, std::size_t n);
+    void general() const;
     const char* var_;
     int len_;
     const Format& f_;
     const ReadItem* items_;
     std::size_t n_;
     // One of the short ways, or none: n I1 fields, or n Zw fields with w at
-    // most 8, from the variable's first character on and inside it, into
-    // integers.
-    bool (*way_)(const PreparedRead&) = nullptr;
+    // most max_items, from the variable's first character on and inside it,
+    // into integers.
+    Way way_ = nullptr;
     std::size_t width_ = 0;
     std::int32_t* to_[max_items] = {};
 };

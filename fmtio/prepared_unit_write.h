@@ -21,8 +21,12 @@ public:
     void operator()() const;
 
 private:
+    Connection& connection() const;
     void general(Connection& c) const;
     int unit_;
+    // The unit's connection as last looked up, and when.
+    mutable Connection* connection_ = nullptr;
+    mutable unsigned epoch_ = 0;
     const Format& f_;
     std::vector<Bound> items_;
     mutable std::vector<Item> values_;  // the items as they are now, for the general way

@@ -1,8 +1,6 @@
 // Formatted and list-directed statements on units.
 #include "fmtio/statements.h"
 
-#include <cstring>
-
 #include "fmtio/console.h"
 #include "fmtio/prepared_unit_write.h"
 #include "fmtio/render.h"
@@ -35,13 +33,24 @@ PreparedUnitWrite::PreparedUnitWrite(int unit, const Format& f, const Bound* ite
     fill_.prepare(f, items, n);
 }
 
+// The unit's connection, looked up again only when the units have changed
+// since: opened, closed, or the console started afresh.
+Connection& PreparedUnitWrite::connection() const
+{
+    if (epoch_ != connection_epoch()) {
+        connection_ = &output_connection(unit_);
+        epoch_ = connection_epoch();
+    }
+    return *connection_;
+}
+
 void PreparedUnitWrite::operator()() const
 {
-    Connection& c = output_connection(unit_);
+    Connection& c = connection();
     if (fill_.ready()) {
         // Built where the unit keeps its records, as render builds it.
         if (char* q = c.room(fill_.len())) {
-            std::memcpy(q, fill_.text(), fill_.len());
+            fill_.start(q);
             fill_(q);
             c.commit(fill_.len(), fill_.open());
             return;

@@ -22,6 +22,7 @@ struct Lookup {
 };
 constexpr int lookup_slots = 8;
 Lookup lookups[lookup_slots];
+unsigned epoch = 1;
 
 Connection* search(int unit) {
     for (int k = 0; k < table_top; ++k) {
@@ -42,7 +43,10 @@ Connection* find_unit(int unit) {
 
 void forget_lookups() {
     for (Lookup& l : lookups) l.known = false;
+    ++epoch;
 }
+
+unsigned connection_epoch() { return epoch; }
 
 Connection* free_entry() {
     for (Connection& c : unit_table)

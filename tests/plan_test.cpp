@@ -666,6 +666,18 @@ TEST(Plan, PreparedStatementsDoAsThePlainOnes)
         EXPECT_EQ(parsed_prepared(f, r.text, r.kinds), r.want) << r.fmt << " on '" << r.text << "'";
         EXPECT_EQ(parsed(parse, f, r.text, r.kinds), r.want) << r.fmt << " on '" << r.text << "'";
     }
+    // Each count of digits and each width of a hexadecimal field that has a
+    // short way of its own, and one beyond them.
+    for (int n = 1; n <= 9; ++n) {
+        const std::string digits = "(" + std::to_string(n) + "i1)", hex = "(z" + std::to_string(n) + ")";
+        const std::string text = std::string("987654321").substr(0, static_cast<std::size_t>(n)) + "  ";
+        const std::string hex_text = std::string("89ABCDEF1").substr(0, static_cast<std::size_t>(n)) + "  ";
+        const std::string kinds(static_cast<std::size_t>(n), 'i');
+        EXPECT_EQ(parsed_prepared(Format(digits.c_str()), text, kinds), parsed(parse_stepwise, Format(digits.c_str()), text, kinds))
+            << digits;
+        EXPECT_EQ(parsed_prepared(Format(hex.c_str()), hex_text, "i"), parsed(parse_stepwise, Format(hex.c_str()), hex_text, "i"))
+            << hex;
+    }
 }
 
 TEST(Plan, RandomPreparedStatementsAsTheWalk)
