@@ -1,7 +1,7 @@
 #include "fmtio/bound_fill.h"
 
 #include <array>
-#include <cstring>
+#include <type_traits>
 #include <utility>
 
 #include "fmtio/field_text.h"
@@ -10,115 +10,143 @@ namespace fmtio {
 
 namespace {
 
-// A Z1 field of a run at consecutive columns from `at`, its value the k-th
-// of consecutive variables from `var`. The code of a run of up to
-// Fill::z1_most fields tells its count, so that the run enters at its first
-// field and each field is a fixed place and a fixed variable.
-#define FMTIO_Z1_FIELD(base, T, k)                                                                          \
-    case base + k + 1:                                                                                     \
-        at[k] = hex_digits[static_cast<const T*>(var)[k] & 15];                                            \
-        [[fallthrough]]
-#define FMTIO_Z1_RUN(base, T)                                                                               \
-    FMTIO_Z1_FIELD(base, T, 11);                                                                           \
-    FMTIO_Z1_FIELD(base, T, 10);                                                                           \
-    FMTIO_Z1_FIELD(base, T, 9);                                                                            \
-    FMTIO_Z1_FIELD(base, T, 8);                                                                            \
-    FMTIO_Z1_FIELD(base, T, 7);                                                                            \
-    FMTIO_Z1_FIELD(base, T, 6);                                                                            \
-    FMTIO_Z1_FIELD(base, T, 5);                                                                            \
-    FMTIO_Z1_FIELD(base, T, 4);                                                                            \
-    FMTIO_Z1_FIELD(base, T, 3);                                                                            \
-    FMTIO_Z1_FIELD(base, T, 2);                                                                            \
-    FMTIO_Z1_FIELD(base, T, 1);                                                                            \
-    case base + 1:                                                                                         \
-        at[0] = hex_digits[static_cast<const T*>(var)[0] & 15]
-static_assert(Fill::z1_most == 12, "a case for each field of a run");
+using FillFn = void (*)(char* q, const Fill* f);
 
-template <class T>
-void z1_long_run(char* at, const T* v, std::size_t c)
+// Each fill ends by going on to the next one: a jump, not a call, so that no
+// fill keeps anything for later.
+[[gnu::always_inline]] inline void next(char* q, const Fill* f) { return f[1].fn(q, f + 1); }
+
+void end_fill(char*, const Fill*) {}
+
+// A run of c Z1 fields: c is known, so each field is a fixed place and a
+// fixed variable, with no loop around them.
+template <class T, std::size_t c>
+void z1_fill(char* q, const Fill* f)
 {
+    char* const at = q + f->col;
+    const T* const v = static_cast<const T*>(f->var);
     for (std::size_t k = 0; k < c; ++k)
         at[k] = hex_digits[v[k] & 15];
+    return next(q, f);
 }
 
-// Z2 fields the same way; a field's first column holds a blank already,
-// which stays for a value below 16. A 16-bit value widened keeps its sign,
-// and so shows the same two digits.
 template <class T>
-inline void z2_run(char* at, const T* v, std::size_t c)
+void z1_long_fill(char* q, const Fill* f)
 {
-    for (const T* const end = v + c; v != end; ++v, at += 2) {
-        const std::uint32_t bits = static_cast<std::uint32_t>(*v);
-        if ((bits & ~15u) != 0)
-            at[0] = hex_digits[bits >> 4 & 15];
+    char* const at = q + f->col;
+    const T* const v = static_cast<const T*>(f->var);
+    for (std::int32_t k = 0; k < f->count; ++k)
+        at[k] = hex_digits[v[k] & 15];
+    return next(q, f);
+}
+
+// Z2 fields the same way. A field's first column holds a blank already,
+// which a value below 16 keeps. A 16-bit value widened keeps its sign, and so
+// shows the same two digits.
+template <class T, std::size_t c>
+void z2_fill(char* q, const Fill* f)
+{
+    char* at = q + f->col;
+    const T* const v = static_cast<const T*>(f->var);
+    const std::size_t n = c > 0 ? c : static_cast<std::size_t>(f->count);
+    for (std::size_t k = 0; k < n; ++k, at += 2) {
+        const std::uint32_t bits = static_cast<std::uint32_t>(v[k]);
+        at[0] = bits > 15 ? hex_digits[bits >> 4 & 15] : ' ';
         at[1] = hex_digits[bits & 15];
     }
+    return next(q, f);
 }
 
-// One fill, of the code given: each code's own function passes its code as
-// a constant, and the switch folds away.
-[[gnu::always_inline]] inline void fill_by_code(char* q, const Fill& f, const Use* uses, unsigned code)
+// An I field: the short way here, every other case in a function of its own,
+// so that this one calls nothing and saves no registers.
+template <class T>
+[[gnu::noinline]] void dec_other_fill(char* q, const Fill* f)
 {
-    char* const at = q + f.col;
-    const void* const var = f.var;
-    switch (code) {
-    FMTIO_Z1_RUN(Fill::z1, std::int32_t);
-        break;
-    FMTIO_Z1_RUN(Fill::z1_16, std::int16_t);
-        break;
-    case Fill::z1_more:
-        z1_long_run(at, static_cast<const std::int32_t*>(var), f.count);
-        break;
-    case Fill::z1_more_16:
-        z1_long_run(at, static_cast<const std::int16_t*>(var), f.count);
-        break;
-    case Fill::z2:
-        z2_run(at, static_cast<const std::int32_t*>(var), f.count);
-        break;
-    case Fill::z2_16:
-        z2_run(at, static_cast<const std::int16_t*>(var), f.count);
-        break;
-    case Fill::dec:
-        put_dec(at, uses[f.arg], *static_cast<const std::int32_t*>(var));
-        break;
-    case Fill::dec_16:
-        put_dec(at, uses[f.arg], *static_cast<const std::int16_t*>(var));
-        break;
-    case Fill::hex:
-    case Fill::hex_16: {
-        const Use& u = uses[f.arg];
-        const std::uint32_t bits = code == Fill::hex ? *static_cast<const std::uint32_t*>(var)
-                                                     : *static_cast<const std::uint16_t*>(var);
-        put_hex(at, static_cast<std::size_t>(u.width), static_cast<std::size_t>(u.digits), bits);
-        break;
+    put_dec(q + f->col, *f->use, *static_cast<const T*>(f->var));
+    return next(q, f);
+}
+
+template <class T>
+void dec_fill(char* q, const Fill* f)
+{
+    const std::int32_t v = *static_cast<const T*>(f->var);
+    const Use& u = *f->use;
+    if (!is_short_dec(u, v))
+        return dec_other_fill<T>(q, f);
+    short_dec(q + f->col + u.width, static_cast<std::uint32_t>(v));
+    return next(q, f);
+}
+
+template <class T>
+void hex_fill(char* q, const Fill* f)
+{
+    // Zw.m shows the item's own bits: 16 of a 16-bit one.
+    using Bits = std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint16_t>;
+    put_hex(q + f->col, static_cast<std::size_t>(f->use->width), static_cast<std::size_t>(f->use->digits),
+            *static_cast<const Bits*>(f->var));
+    return next(q, f);
+}
+
+void char1_fill(char* q, const Fill* f)
+{
+    q[f->col] = *static_cast<const char*>(f->var);
+    return next(q, f);
+}
+
+void chars_fill(char* q, const Fill* f)
+{
+    std::memcpy(q + f->col, f->var, static_cast<std::size_t>(f->len));
+    return next(q, f);
+}
+
+// Runs of up to this many fields have a function of their own count.
+constexpr std::size_t z1_most = 12;
+constexpr std::size_t z2_most = 4;
+
+template <class T, std::size_t... c>
+constexpr std::array<FillFn, sizeof...(c)> z1_fills(std::index_sequence<c...>)
+{
+    return {z1_fill<T, c + 1>...};
+}
+
+template <class T, std::size_t... c>
+constexpr std::array<FillFn, sizeof...(c)> z2_fills(std::index_sequence<c...>)
+{
+    return {z2_fill<T, c + 1>...};
+}
+
+template <class T>
+FillFn z1_of(std::size_t c)
+{
+    static constexpr auto fills = z1_fills<T>(std::make_index_sequence<z1_most>{});
+    return c <= z1_most ? fills[c - 1] : z1_long_fill<T>;
+}
+
+template <class T>
+FillFn z2_of(std::size_t c)
+{
+    static constexpr auto fills = z2_fills<T>(std::make_index_sequence<z2_most>{});
+    return c <= z2_most ? fills[c - 1] : z2_fill<T, 0>;
+}
+
+// A fill as laid out, before its function is chosen.
+struct Laid {
+    SlotKind kind;
+    bool wide;  // its variables are 32-bit
+    Fill fill;
+};
+
+FillFn function_of(const Laid& l)
+{
+    const std::size_t c = static_cast<std::size_t>(l.fill.count);
+    switch (l.kind) {
+    case SlotKind::z1: return l.wide ? z1_of<std::int32_t>(c) : z1_of<std::int16_t>(c);
+    case SlotKind::z2: return l.wide ? z2_of<std::int32_t>(c) : z2_of<std::int16_t>(c);
+    case SlotKind::dec: return l.wide ? dec_fill<std::int32_t> : dec_fill<std::int16_t>;
+    case SlotKind::hex: return l.wide ? hex_fill<std::int32_t> : hex_fill<std::int16_t>;
+    default: return l.fill.len == 1 ? char1_fill : chars_fill;
     }
-    case Fill::char1:
-        *at = *static_cast<const char*>(var);
-        break;
-    case Fill::chars:
-        std::memcpy(at, var, static_cast<std::size_t>(f.arg));
-        break;
-    default:
-        __builtin_unreachable();
-    }
 }
-
-template <unsigned code>
-void fill_one(char* q, const Fill& f, const Use* uses)
-{
-    fill_by_code(q, f, uses, code);
-}
-
-using OneFill = void (*)(char*, const Fill&, const Use*);
-
-template <std::size_t... code>
-constexpr std::array<OneFill, sizeof...(code)> one_fills(std::index_sequence<code...>)
-{
-    return {fill_one<code>...};
-}
-
-// By code: a statement of one fill calls its own straight.
-constexpr auto by_code = one_fills(std::make_index_sequence<Fill::codes>{});
 
 } // namespace
 
@@ -130,14 +158,14 @@ bool BoundFill::prepare(const Format& f, const Bound* items, std::size_t n)
         return false;
     const Prefix& x = pl->prefixes[n];
     const Use* uses = pl->uses.data() + pl->run.use;
-    std::vector<Fill> out;
+    std::vector<Laid> laid;
     for (std::size_t k = 0; k < n; ++k) {
         const Use& u = uses[k];
         const Bound& b = items[k];
-        const bool wide = b.kind == Item::i32;
-        Fill fl{};
-        fl.col = static_cast<std::int16_t>(u.off);
-        fl.var = b.var;
+        Laid l{u.kind, b.kind == Item::i32, Fill{}};
+        l.fill.col = u.off;
+        l.fill.var = b.var;
+        l.fill.count = 1;
         if (u.kind == SlotKind::chars) {
             // An integer under A shows its bytes: the general way does that.
             if (b.kind != Item::chars)
@@ -152,67 +180,41 @@ bool BoundFill::prepare(const Format& f, const Bound* items, std::size_t n)
             }
             // The first w characters, or all of them at the right.
             const std::size_t m = len < w ? len : w;
-            fl.code = m == 1 ? Fill::char1 : Fill::chars;
-            fl.col = static_cast<std::int16_t>(u.off + static_cast<std::int32_t>(w - m));
-            fl.arg = static_cast<std::int32_t>(m);
+            l.fill.col = u.off + static_cast<std::int32_t>(w - m);
+            l.fill.len = static_cast<std::int32_t>(m);
         } else {
             if (b.kind == Item::chars || !b.var)
                 return false;
-            switch (u.kind) {
-            case SlotKind::z1: fl.code = wide ? Fill::z1_more : Fill::z1_more_16; break;
-            case SlotKind::z2: fl.code = wide ? Fill::z2 : Fill::z2_16; break;
-            case SlotKind::dec: fl.code = wide ? Fill::dec : Fill::dec_16; break;
-            default: fl.code = wide ? Fill::hex : Fill::hex_16; break;
-            }
-            fl.arg = pl->run.use + static_cast<std::int32_t>(k);
-            fl.count = 1;
-            if (fl.code == Fill::z1_more || fl.code == Fill::z2 || fl.code == Fill::z1_more_16 || fl.code == Fill::z2_16) {
-                // The next field of a run of the same fields and variables
-                // joins it.
-                const std::size_t size = wide ? 4 : 2;
-                const std::int32_t width = u.width;
-                if (!out.empty()) {
-                    Fill& last = out.back();
-                    if (last.code == fl.code && last.count < 255 && last.col + last.count * width == u.off &&
-                        static_cast<const char*>(last.var) + last.count * size == static_cast<const char*>(b.var)) {
-                        ++last.count;
+            l.fill.use = &u;
+            if (u.kind == SlotKind::z1 || u.kind == SlotKind::z2) {
+                // The next field of a run of the same fields over the next
+                // variable joins it.
+                const std::size_t size = l.wide ? 4 : 2;
+                if (!laid.empty()) {
+                    Laid& last = laid.back();
+                    if (last.kind == l.kind && last.wide == l.wide && last.fill.col + last.fill.count * u.width == u.off &&
+                        static_cast<const char*>(last.fill.var) + static_cast<std::size_t>(last.fill.count) * size ==
+                            static_cast<const char*>(b.var)) {
+                        ++last.fill.count;
                         continue;
                     }
                 }
             }
         }
-        out.push_back(fl);
+        laid.push_back(l);
     }
-    if (out.empty())
-        return false;
-    // Runs of Z1 fields short enough say their count by their code.
-    for (Fill& fl : out) {
-        if ((fl.code == Fill::z1_more || fl.code == Fill::z1_more_16) && fl.count <= Fill::z1_most)
-            fl.code = static_cast<std::uint8_t>((fl.code == Fill::z1_more ? Fill::z1 : Fill::z1_16) + fl.count);
+    for (const Laid& l : laid) {
+        fills_.push_back(l.fill);
+        fills_.back().fn = function_of(l);
     }
-    fills_ = std::move(out);
-    uses_ = pl->uses.data();
+    fills_.push_back(Fill{end_fill, nullptr, nullptr, 0, 0, 0});
     text_ = pl->pool.data() + pl->run.text;
     padded_ = pl->pool.data() + pl->padded;
     len_ = static_cast<std::size_t>(x.len);
     template_len_ = static_cast<std::size_t>(pl->run.text_len);
     open_ = x.open;
     whole_ = n == static_cast<std::size_t>(pl->run.items);
-    one_ = fills_.size() == 1 ? by_code[fills_[0].code] : nullptr;
-    first_ = fills_[0];
     return true;
 }
-
-void BoundFill::fill_all(char* q) const
-{
-    const Fill* f = fills_.data();
-    const Fill* const end = f + fills_.size();
-    do
-        fill_by_code(q, *f, uses_, f->code);
-    while (++f != end);
-}
-
-#undef FMTIO_Z1_FIELD
-#undef FMTIO_Z1_RUN
 
 } // namespace fmtio

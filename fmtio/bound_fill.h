@@ -11,31 +11,17 @@
 namespace fmtio {
 
 // One fill: a run of Z1 or Z2 fields in consecutive columns, their values in
-// consecutive variables, or a single I, Z or A field.
+// consecutive variables, or a single I, Z or A field. Each kind and count of
+// fill is a small function of its own that ends by going on to the next
+// fill's, so that a statement's fields need no loop, no look at what each
+// fill is, and no registers saved for either.
 struct Fill {
-    // A run of up to z1_most Z1 fields is one code for each count, so that
-    // the count needs no second look; a longer one is z1_more.
-    static constexpr int z1_most = 12;
-    enum Code : std::uint8_t {
-        z1 = 0,                 // z1 + c: c fields, from 32-bit variables
-        z1_16 = z1_most + 1,    // z1_16 + c: from 16-bit variables
-        z1_more = 2 * z1_most + 2,
-        z1_more_16,
-        z2,
-        z2_16,
-        dec,
-        dec_16,
-        hex,
-        hex_16,
-        char1,
-        chars,
-        codes
-    };
-    std::uint8_t code;   // a Code
-    std::uint8_t count;  // z1_more, z2: the fields of the run
-    std::int16_t col;    // the first field's column; chars: where the text goes
-    std::int32_t arg;    // dec, hex: the field's use in the plan; chars: the characters copied
-    const void* var;     // the first variable, or the text
+    void (*fn)(char* q, const Fill* f);
+    const void* var;   // the first variable, or the text
+    const Use* use;    // an I or Z field of any width: its use in the plan
+    std::int32_t len;  // a text: the characters copied
+    std::int32_t col;  // the first field's column; a text: where it goes
+    std::int32_t count;  // a run: its fields
 };
 
 // What a prepared write fills in for its bound items. The kinds and texts of
@@ -82,21 +68,10 @@ public:
 
     // The fields, with the variables' values as they are now, into the
     // record at q.
-    void operator()(char* q) const
-    {
-        if (one_)
-            one_(q, first_, uses_);
-        else
-            fill_all(q);
-    }
+    void operator()(char* q) const { fills_.front().fn(q, fills_.data()); }
 
 private:
-    void fill_all(char* q) const;
-    std::vector<Fill> fills_;
-    // A layout of one fill: the fill, and the function of its code.
-    Fill first_{};
-    void (*one_)(char*, const Fill&, const Use*) = nullptr;
-    const Use* uses_ = nullptr;
+    std::vector<Fill> fills_;  // the last one only ends the chain
     const char* text_ = nullptr;
     const char* padded_ = nullptr;
     std::size_t len_ = 0;

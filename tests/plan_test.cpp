@@ -399,6 +399,8 @@ TEST(Plan, StepsRenderAsTheWalk)
         EXPECT_EQ(rendered(render, f, r.items), r.want) << r.fmt;
         EXPECT_EQ(rendered_in_place(f, r.items), r.want) << r.fmt;
         EXPECT_EQ(rendered(render_stepwise, f, r.items), r.want) << r.fmt;
+        bool ready = false;
+        EXPECT_EQ(rendered_bound(f, r.items, r.items, false, &ready), r.want + r.want) << r.fmt;
     }
 }
 
