@@ -1,5 +1,6 @@
 #include "fmtio/bound_fill.h"
 
+#include <algorithm>
 #include <array>
 #include <type_traits>
 #include <utility>
@@ -57,12 +58,14 @@ void z2_fill(char* q, const Fill* f)
     return next(q, f);
 }
 
-// An I field: the short way here, every other case in a function of its own,
-// so that this one calls nothing and saves no registers.
+// An I field. Its fill's column is where the field ends, and its length the
+// magnitude below which a value of 0 or more takes the short way: its digits
+// alone. Every other case goes to a function of its own, so that this one
+// calls nothing and saves no registers.
 template <class T>
 [[gnu::noinline]] void dec_other_fill(char* q, const Fill* f)
 {
-    put_dec(q + f->col, *f->use, *static_cast<const T*>(f->var));
+    put_dec(q + f->use->off, *f->use, *static_cast<const T*>(f->var));
     return next(q, f);
 }
 
@@ -70,10 +73,9 @@ template <class T>
 void dec_fill(char* q, const Fill* f)
 {
     const std::int32_t v = *static_cast<const T*>(f->var);
-    const Use& u = *f->use;
-    if (!is_short_dec(u, v))
+    if (static_cast<std::uint32_t>(v) >= static_cast<std::uint32_t>(f->len))
         return dec_other_fill<T>(q, f);
-    short_dec(q + f->col + u.width, static_cast<std::uint32_t>(v));
+    short_dec(q + f->col, static_cast<std::uint32_t>(v));
     return next(q, f);
 }
 
@@ -186,6 +188,10 @@ bool BoundFill::prepare(const Format& f, const Bound* items, std::size_t n)
             if (b.kind == Item::chars || !b.var)
                 return false;
             l.fill.use = &u;
+            if (u.kind == SlotKind::dec) {
+                l.fill.col = u.off + u.width;
+                l.fill.len = static_cast<std::int32_t>(u.digits == 1 ? std::min(u.fits_plus, short_dec_below) : 0);
+            }
             if (u.kind == SlotKind::z1 || u.kind == SlotKind::z2) {
                 // The next field of a run of the same fields over the next
                 // variable joins it.

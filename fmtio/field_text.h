@@ -23,9 +23,11 @@ inline constexpr char digit_pairs[] =
 
 // Whether Iw.m shows v as its digits alone, of which there are at most
 // eight, as a record's type and number are: short_dec then writes them.
+inline constexpr std::uint32_t short_dec_below = 100000000;
 inline bool is_short_dec(const Use& u, std::int32_t v)
 {
-    return v >= 0 && u.digits == 1 && static_cast<std::uint32_t>(v) < u.fits_plus && v < 100000000;
+    return v >= 0 && u.digits == 1 && static_cast<std::uint32_t>(v) < u.fits_plus &&
+           static_cast<std::uint32_t>(v) < short_dec_below;
 }
 
 // The digits of mag, below 10^8, ending before `end`: four at a time, each
