@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 #include <type_traits>
 #include <utility>
 
@@ -65,7 +66,7 @@ void z2_fill(char* q, const Fill* f)
 template <class T>
 [[gnu::noinline]] void dec_other_fill(char* q, const Fill* f)
 {
-    put_dec(q + f->use->off, *f->use, *static_cast<const T*>(f->var));
+    put_dec(q + f->col - f->use->width, *f->use, *static_cast<const T*>(f->var));
     return next(q, f);
 }
 
@@ -152,74 +153,154 @@ FillFn function_of(const Laid& l)
 
 } // namespace
 
-bool BoundFill::prepare(const Format& f, const Bound* items, std::size_t n)
+namespace {
+
+// One item's field, its run's template at column `base` of the record. False
+// for an item that the fills do not take.
+bool lay(std::vector<Laid>& laid, const Use& u, const Bound& b, std::int32_t base, bool last_item)
 {
-    fills_.clear();
-    const Plan* pl = f.plan();
-    if (!pl || n == 0 || n >= pl->prefixes.size() || pl->prefixes[n].step_end < 0)
+    Laid l{u.kind, b.kind == Item::i32, Fill{}};
+    l.fill.col = base + u.off;
+    l.fill.var = b.var;
+    l.fill.count = 1;
+    if (u.kind == SlotKind::chars) {
+        // An integer under A shows its bytes: the general way does that.
+        if (b.kind != Item::chars)
+            return false;
+        const std::size_t len = b.var ? static_cast<std::size_t>(b.len) : 0;
+        const std::size_t w = static_cast<std::size_t>(u.width);
+        // The blanks of an empty text are only pending when nothing
+        // follows them; else they are the template's.
+        if (len == 0)
+            return !last_item;
+        // The first w characters, or all of them at the right.
+        const std::size_t m = len < w ? len : w;
+        l.fill.col += static_cast<std::int32_t>(w - m);
+        l.fill.len = static_cast<std::int32_t>(m);
+        laid.push_back(l);
+        return true;
+    }
+    if (b.kind == Item::chars || !b.var)
         return false;
-    const Prefix& x = pl->prefixes[n];
-    const Use* uses = pl->uses.data() + pl->run.use;
-    std::vector<Laid> laid;
-    for (std::size_t k = 0; k < n; ++k) {
-        const Use& u = uses[k];
-        const Bound& b = items[k];
-        Laid l{u.kind, b.kind == Item::i32, Fill{}};
-        l.fill.col = u.off;
-        l.fill.var = b.var;
-        l.fill.count = 1;
-        if (u.kind == SlotKind::chars) {
-            // An integer under A shows its bytes: the general way does that.
-            if (b.kind != Item::chars)
-                return false;
-            const std::size_t len = b.var ? static_cast<std::size_t>(b.len) : 0;
-            const std::size_t w = static_cast<std::size_t>(u.width);
-            if (len == 0) {
-                // Its blanks are only pending when nothing follows them.
-                if (k + 1 == n)
+    l.fill.use = &u;
+    if (u.kind == SlotKind::dec) {
+        l.fill.col += u.width;
+        l.fill.len = static_cast<std::int32_t>(u.digits == 1 ? std::min(u.fits_plus, short_dec_below) : 0);
+    }
+    if ((u.kind == SlotKind::z1 || u.kind == SlotKind::z2) && !laid.empty()) {
+        // The next field of a run of the same fields over the next variable
+        // joins it.
+        Laid& last = laid.back();
+        const std::size_t size = l.wide ? 4 : 2;
+        if (last.kind == l.kind && last.wide == l.wide && last.fill.col + last.fill.count * u.width == l.fill.col &&
+            static_cast<const char*>(last.fill.var) + static_cast<std::size_t>(last.fill.count) * size ==
+                static_cast<const char*>(b.var)) {
+            ++last.fill.count;
+            return true;
+        }
+    }
+    laid.push_back(l);
+    return true;
+}
+
+// What the gap ops between data edits leave in the record: literals written,
+// skips pending until text follows them, the backslash in the final scan. A
+// slash, which would start another record, is not taken.
+bool gap(const Plan& pl, std::int32_t first, std::int32_t len, bool final, std::string& rec, std::size_t& pending,
+         bool& open)
+{
+    for (const Op *op = pl.gaps.data() + first, *end = op + len; op != end; ++op) {
+        switch (op->kind) {
+        case OpKind::literal:
+            rec.append(pending, ' ');
+            pending = 0;
+            rec.append(pl.pool, static_cast<std::size_t>(op->pos), static_cast<std::size_t>(op->len));
+            break;
+        case OpKind::skip: pending += static_cast<std::size_t>(op->width); break;
+        case OpKind::keep_open: open = open || final; break;
+        default: return false;
+        }
+    }
+    return true;
+}
+
+// The record of every item of the format's first pass, its runs and its A fields without a
+// width (each as wide as its text, known when bound), all in one record: the
+// record is laid out here as the pass makes it.
+bool lay_pass(const Plan& pl, const Bound* items, std::size_t n, std::vector<Laid>& laid, std::string& rec, bool& open)
+{
+    const Pass& p = pl.first;
+    std::size_t pending = 0;
+    std::size_t k = 0;
+    for (const Piece *pc = pl.pieces.data() + p.piece, *end = pc + p.pieces; pc != end; ++pc) {
+        const std::size_t m = static_cast<std::size_t>(pc->items);
+        if (k + m > n || !gap(pl, pc->gap, pc->gap_len, false, rec, pending, open))
+            return false;
+        rec.append(pending, ' ');
+        pending = 0;
+        if (pc->run) {
+            const std::int32_t base = static_cast<std::int32_t>(rec.size());
+            rec.append(pl.pool, static_cast<std::size_t>(pc->text), static_cast<std::size_t>(pc->text_len));
+            for (std::size_t j = 0; j < m; ++j)
+                if (!lay(laid, pl.uses[static_cast<std::size_t>(pc->use) + j], items[k + j], base, k + j + 1 == n))
                     return false;
-                continue;
-            }
-            // The first w characters, or all of them at the right.
-            const std::size_t m = len < w ? len : w;
-            l.fill.col = u.off + static_cast<std::int32_t>(w - m);
-            l.fill.len = static_cast<std::int32_t>(m);
         } else {
-            if (b.kind == Item::chars || !b.var)
+            const PlanField& fd = pl.fields[static_cast<std::size_t>(pc->field)];
+            if (fd.kind != OpKind::char_edit || fd.width != 0)
                 return false;
-            l.fill.use = &u;
-            if (u.kind == SlotKind::dec) {
-                l.fill.col = u.off + u.width;
-                l.fill.len = static_cast<std::int32_t>(u.digits == 1 ? std::min(u.fits_plus, short_dec_below) : 0);
-            }
-            if (u.kind == SlotKind::z1 || u.kind == SlotKind::z2) {
-                // The next field of a run of the same fields over the next
-                // variable joins it.
-                const std::size_t size = l.wide ? 4 : 2;
-                if (!laid.empty()) {
-                    Laid& last = laid.back();
-                    if (last.kind == l.kind && last.wide == l.wide && last.fill.col + last.fill.count * u.width == u.off &&
-                        static_cast<const char*>(last.fill.var) + static_cast<std::size_t>(last.fill.count) * size ==
-                            static_cast<const char*>(b.var)) {
-                        ++last.fill.count;
-                        continue;
-                    }
-                }
+            for (std::size_t j = 0; j < m; ++j) {
+                const Bound& b = items[k + j];
+                if (b.kind != Item::chars || !b.var || b.len <= 0)
+                    return false;
+                Laid l{SlotKind::chars, false, Fill{}};
+                l.fill.col = static_cast<std::int32_t>(rec.size());
+                l.fill.var = b.var;
+                l.fill.len = b.len;
+                l.fill.count = 1;
+                laid.push_back(l);
+                rec.append(static_cast<std::size_t>(b.len), ' ');
             }
         }
-        laid.push_back(l);
+        k += m;
+    }
+    // The items end the pass: its tail is the final scan.
+    if (k != n || !gap(pl, p.tail, p.tail_len, true, rec, pending, open))
+        return false;
+    return true;
+}
+
+} // namespace
+
+bool BoundFill::prepare(const Format& f, const Bound* items, std::size_t n)
+{
+    *this = BoundFill();
+    const Plan* pl = f.plan();
+    if (!pl || n == 0)
+        return false;
+    std::vector<Laid> laid;
+    if (n < pl->prefixes.size() && pl->prefixes[n].step_end >= 0) {
+        // The first items of a one-run format: the run's template, as far as
+        // they take it.
+        const Prefix& x = pl->prefixes[n];
+        for (std::size_t k = 0; k < n; ++k)
+            if (!lay(laid, pl->uses[static_cast<std::size_t>(pl->run.use) + k], items[k], 0, k + 1 == n))
+                return false;
+        text_ = pl->pool.data() + pl->run.text;
+        padded_ = pl->pool.data() + pl->padded;
+        len_ = static_cast<std::size_t>(x.len);
+        template_len_ = static_cast<std::size_t>(pl->run.text_len);
+        open_ = x.open;
+        whole_ = n == static_cast<std::size_t>(pl->run.items);
+    } else if (lay_pass(*pl, items, n, laid, own_, open_)) {
+        len_ = own_.size();
+    } else {
+        return false;
     }
     for (const Laid& l : laid) {
         fills_.push_back(l.fill);
         fills_.back().fn = function_of(l);
     }
     fills_.push_back(Fill{end_fill, nullptr, nullptr, 0, 0, 0});
-    text_ = pl->pool.data() + pl->run.text;
-    padded_ = pl->pool.data() + pl->padded;
-    len_ = static_cast<std::size_t>(x.len);
-    template_len_ = static_cast<std::size_t>(pl->run.text_len);
-    open_ = x.open;
-    whole_ = n == static_cast<std::size_t>(pl->run.items);
     return true;
 }
 

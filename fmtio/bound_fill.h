@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "fmtio/format.h"
@@ -29,16 +30,19 @@ struct Fill {
 class BoundFill {
 public:
     // Lays out the fields of the first n items of f's one-run template, when
-    // they fill whole steps of it and each is one that a fill takes: an
-    // integer under I or Z, a text under A w, a text of at least one
-    // character last. False otherwise, with nothing laid out: the statement
-    // then goes the general way, which also reports what is wrong.
+    // they fill whole steps of it, or of all the items of its first pass, when
+    // that is one record of runs and A fields without a width; each item one
+    // that a fill takes: an integer under I or Z, a text under A, a text of
+    // at least one character last or under A without a width. False
+    // otherwise, with nothing laid out: the statement then goes the general
+    // way, which also reports what is wrong.
     bool prepare(const Format& f, const Bound* items, std::size_t n);
     bool ready() const { return !fills_.empty(); }
 
     // The record before its fields are filled in: the template's first len()
-    // characters. padded(): the whole template followed by blanks.
-    const char* text() const { return text_; }
+    // characters. padded(): the whole template followed by blanks, when the
+    // record is one run's template.
+    const char* text() const { return own_.empty() ? text_ : own_.data(); }
     std::size_t len() const { return len_; }
     const char* padded() const { return padded_; }
     std::size_t template_len() const { return template_len_; }
@@ -51,7 +55,7 @@ public:
     // fixed size, which the length's being known ahead allows.
     void start(char* q) const
     {
-        const char* t = text_;
+        const char* t = text();
         const std::size_t n = len_;
         if (n >= 16) {
             for (std::size_t k = 16; k < n; k += 16, q += 16, t += 16)
@@ -73,6 +77,7 @@ public:
 private:
     std::vector<Fill> fills_;  // the last one only ends the chain
     const char* text_ = nullptr;
+    std::string own_;  // a record laid out from several pieces of the format
     const char* padded_ = nullptr;
     std::size_t len_ = 0;
     std::size_t template_len_ = 0;

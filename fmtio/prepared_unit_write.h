@@ -14,7 +14,7 @@ struct Connection;
 // Each issue does what write_formatted(unit, f, items, n) does with the bound
 // items' values as they are then, failures included: the unit is looked up
 // at each issue, and a record that the unit cannot take where it keeps it
-// goes the general way. The format must outlive the statement.
+// is handed on whole. The format must outlive the statement.
 class PreparedUnitWrite {
 public:
     PreparedUnitWrite(int unit, const Format& f, const Bound* items, std::size_t n);
@@ -22,6 +22,7 @@ public:
 
 private:
     Connection& connection() const;
+    void handed_on(Connection& c) const;
     void general(Connection& c) const;
     int unit_;
     // The unit's connection as last looked up, and when.
@@ -31,6 +32,7 @@ private:
     std::vector<Bound> items_;
     mutable std::vector<Item> values_;  // the items as they are now, for the general way
     BoundFill fill_;
+    mutable std::vector<char> record_;  // a record the unit does not take in place
 };
 
 } // namespace fmtio

@@ -30,7 +30,8 @@ void write_formatted(int unit, const Format& f, const Item* items, std::size_t n
 PreparedUnitWrite::PreparedUnitWrite(int unit, const Format& f, const Bound* items, std::size_t n)
     : unit_(unit), f_(f), items_(items, items + n), values_(n)
 {
-    fill_.prepare(f, items, n);
+    if (fill_.prepare(f, items, n))
+        record_.resize(fill_.len());
 }
 
 // The unit's connection, looked up again only when the units have changed
@@ -55,8 +56,20 @@ void PreparedUnitWrite::operator()() const
             c.commit(fill_.len(), fill_.open());
             return;
         }
+        handed_on(c);
+        return;
     }
     general(c);
+}
+
+// A record that the unit does not take where it keeps its records, as when
+// the listing's buffer is full: built here and handed on, as render hands
+// its record on then.
+[[gnu::noinline]] void PreparedUnitWrite::handed_on(Connection& c) const
+{
+    fill_.start(record_.data());
+    fill_(record_.data());
+    c.record(record_.data(), record_.size(), fill_.open());
 }
 
 [[gnu::noinline]] void PreparedUnitWrite::general(Connection& c) const

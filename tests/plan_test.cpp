@@ -404,6 +404,48 @@ TEST(Plan, StepsRenderAsTheWalk)
     }
 }
 
+// Formats whose first pass is runs and A fields without a width, as the
+// listing's zero line is, with an item for every field of the pass, of the
+// kind the field takes: the bound fills lay the whole record out and fill it
+// as the walk writes it, or leave it to the general way.
+TEST(Plan, RandomPassesOfRunsAndTextsAsTheWalk)
+{
+    Gen g{std::mt19937(20261210)};
+    const char* parts[] = {"Z1", "Z2", "2X", "I3", "A", "A2", "'ab'", "\\", "I6", "Z3.2"};
+    const char* texts[] = {"Range Start ZERO!", "x", "ab", "", "hello", "\r"};
+    int whole_pass = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string text = "(";
+        for (int k = 1 + g.below(7); k > 0; --k) {
+            const int part = g.below(10);
+            text += (text.size() > 1 ? "," : "") + (part < 2 ? std::to_string(1 + g.below(6)) : "") + parts[part];
+        }
+        text += ")";
+        Format f(text.c_str());
+        ASSERT_TRUE(f.ok()) << text;
+        const Plan* pl = f.plan();
+        ASSERT_NE(pl, nullptr) << text;
+        std::vector<Item> items;
+        for (const Piece* pc = pl->pieces.data() + pl->first.piece, *end = pc + pl->first.pieces; pc != end; ++pc) {
+            for (std::int32_t j = 0; j < pc->items; ++j) {
+                const bool chars = pc->run ? pl->uses[static_cast<std::size_t>(pc->use + j)].kind == SlotKind::chars
+                                           : pl->fields[static_cast<std::size_t>(pc->field)].kind == OpKind::char_edit;
+                if (chars)
+                    items.push_back(item(texts[g.below(g.below(8) ? 3 : 6)]));
+                else
+                    items.push_back(g.below(4) ? item(g.below(5000) - 100) : item16(static_cast<std::int16_t>(g.rng())));
+            }
+        }
+        const std::vector<Item> again = other_values(items, g.rng);
+        bool ready = false;
+        ASSERT_EQ(rendered_bound(f, items, again, g.below(2) == 0, &ready),
+                  rendered(render_stepwise, f, items) + rendered(render_stepwise, f, again))
+            << text << " with " << items.size() << " items, bound";
+        whole_pass += ready && !pl->one_run;
+    }
+    EXPECT_GT(whole_pass, 5000);
+}
+
 // Reads by plan and by walk: blanks, early ends, reversion, and a reversion
 // point with no data edit after it, which must fail rather than loop.
 TEST(Plan, ReadsAsTheWalk)
