@@ -57,10 +57,15 @@ public:
     {
         const char* t = text();
         const std::size_t n = len_;
-        if (n >= 16) {
-            for (std::size_t k = 16; k < n; k += 16, q += 16, t += 16)
-                std::memcpy(q, t, 16);
-            std::memcpy(q + (n - 1) % 16 + 1 - 16, t + (n - 1) % 16 + 1 - 16, 16);
+        if (n >= 32) {
+            // 32 at a time, the last 32 overlapping what came before them.
+            for (std::size_t k = 32; k < n; k += 32, q += 32, t += 32)
+                std::memcpy(q, t, 32);
+            const std::size_t back = 32 - ((n - 1) % 32 + 1);
+            std::memcpy(q - back, t - back, 32);
+        } else if (n >= 16) {
+            std::memcpy(q, t, 16);
+            std::memcpy(q + n - 16, t + n - 16, 16);
         } else if (n >= 8) {
             std::memcpy(q, t, 8);
             std::memcpy(q + n - 8, t + n - 8, 8);
