@@ -31,11 +31,13 @@ ConsoleConnection input_con;   // input, and output too on an interactive consol
 ConsoleConnection output_con;  // output when either standard stream is redirected
 bool streams_known = false;
 bool one_connection = true;  // both standard streams are the interactive console
+platform::Handle out_handle = platform::no_handle;  // standard output, once the streams are known
 
 void know_streams() {
     if (streams_known) return;
     const auto& c = calls();
-    one_connection = c.is_char_device(c.std_handle(Std::input)) && c.is_char_device(c.std_handle(Std::output));
+    out_handle = c.std_handle(Std::output);
+    one_connection = c.is_char_device(c.std_handle(Std::input)) && c.is_char_device(out_handle);
     for (Connection* k : {&input_con, &output_con}) {
         k->kind = ConnKind::console;
         k->name = "CON";
@@ -92,7 +94,8 @@ void reset_console() {
 }
 
 void console_raw(const char* data, std::size_t len) {
-    Failure f = write_all(calls().std_handle(Std::output), data, len);
+    know_streams();
+    Failure f = write_all(out_handle, data, len);
     if (f != Failure::none) fail(write_error(f), Stmt::write, "CON", failure_text(f));
 }
 

@@ -48,18 +48,24 @@ Connection& PreparedUnitWrite::connection() const
 void PreparedUnitWrite::operator()() const
 {
     Connection& c = connection();
-    if (fill_.ready()) {
-        // Built where the unit keeps its records, as render builds it.
-        if (char* q = c.room(fill_.len())) {
-            fill_.start(q);
-            fill_(q);
-            c.commit(fill_.len(), fill_.open());
-            return;
-        }
-        handed_on(c);
+    if (!fill_.ready()) {
+        general(c);
         return;
     }
-    general(c);
+    // Built where the unit keeps its records, as render builds it. A text
+    // file's connection is a Connection itself, whose own room and commit
+    // are called straight.
+    const bool text = c.kind == ConnKind::text;
+    if (char* q = text ? c.Connection::room(fill_.len()) : c.room(fill_.len())) {
+        fill_.start(q);
+        fill_(q);
+        if (text)
+            c.Connection::commit(fill_.len(), fill_.open());
+        else
+            c.commit(fill_.len(), fill_.open());
+        return;
+    }
+    handed_on(c);
 }
 
 // A record that the unit does not take where it keeps its records, as when
