@@ -240,23 +240,28 @@ void decode_preface() {
     int& itype = scan.itype;
     itype = byte(1) & 15;
 
-    // A type with a byte-2 marker that is wrong is rejected without a line.
-    if ((itype == 2 || itype == 3 || itype == 8 || itype == 9 || itype == 11) && byte(2) != 60)
-        itype -= 100;
-
-    if (itype == 8 || itype == 9 || itype == 11) {
+    // One test of the type picks its packing; a type with a byte-2 marker
+    // that is wrong is rejected without a line.
+    switch (itype) {
+    case 8:
+    case 9:
+    case 11:
+        if (byte(2) != 60) {
+            itype -= 100;
+            break;
+        }
         decode_nibbles(4, ndig);
         station_from_digits();
-    }
-
-    if (itype == 10 || itype == 12 || itype == 13) {
-        if (itype == 10)
-            ndig = 89;
+        break;
+    case 10:
+        ndig = 89;
+        [[fallthrough]];
+    case 12:
+    case 13:
         decode_bit_serial(ndig, itype != 13);
         station_from_digits();
-    }
-
-    if (itype == 15) {
+        break;
+    case 15:
         if (byte(4) == 204 && byte(5) == 204) {
             if (byte(10) == 255) {
                 decode_bcd_header(11);
@@ -267,19 +272,24 @@ void decode_preface() {
         } else {
             itype = -85;
         }
-    }
-
-    // Only a record that passed byte 2 and failed byte 3 gets the rejection
-    // line; stored listings depend on exactly that.
-    if (itype == 2 || itype == 3) {
-        if (byte(3) == 255) {
+        break;
+    case 2:
+    case 3:
+        if (byte(2) != 60) {
+            itype -= 100;
+        } else if (byte(3) == 255) {
             decode_bcd_header(4);
         } else {
+            // Only a record that passed byte 2 and failed byte 3 gets the
+            // rejection line; stored listings depend on exactly that.
             itype -= 100;
             fmtio::write_formatted(listing_unit, rej_fmt,
                                    {item(scan.irec), item(": "), item16(scan.ibuf[1]),
                                     item16(scan.ibuf[2]), item16(scan.ibuf[3])});
         }
+        break;
+    default:
+        break;
     }
 }
 
