@@ -151,10 +151,6 @@ FillFn function_of(const Laid& l)
     }
 }
 
-} // namespace
-
-namespace {
-
 // One item's field, its run's template at column `base` of the record. False
 // for an item that the fills do not take.
 bool lay(std::vector<Laid>& laid, const Use& u, const Bound& b, std::int32_t base, bool last_item)
@@ -224,9 +220,9 @@ bool gap(const Plan& pl, std::int32_t first, std::int32_t len, bool final, std::
     return true;
 }
 
-// The record of every item of the format's first pass, its runs and its A fields without a
-// width (each as wide as its text, known when bound), all in one record: the
-// record is laid out here as the pass makes it.
+// Every item of the format's first pass, its runs and its A fields without a
+// width (each as wide as its text, which binding fixes), in one record: the
+// record laid out here as the pass makes it.
 bool lay_pass(const Plan& pl, const Bound* items, std::size_t n, std::vector<Laid>& laid, std::string& rec, bool& open)
 {
     const Pass& p = pl.first;
@@ -264,9 +260,7 @@ bool lay_pass(const Plan& pl, const Bound* items, std::size_t n, std::vector<Lai
         k += m;
     }
     // The items end the pass: its tail is the final scan.
-    if (k != n || !gap(pl, p.tail, p.tail_len, true, rec, pending, open))
-        return false;
-    return true;
+    return k == n && gap(pl, p.tail, p.tail_len, true, rec, pending, open);
 }
 
 } // namespace
@@ -294,6 +288,7 @@ bool BoundFill::prepare(const Format& f, const Bound* items, std::size_t n)
     } else if (lay_pass(*pl, items, n, laid, own_, open_)) {
         len_ = own_.size();
     } else {
+        *this = BoundFill();
         return false;
     }
     for (const Laid& l : laid) {
