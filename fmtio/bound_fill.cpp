@@ -14,38 +14,43 @@ namespace {
 
 using FillFn = void (*)(char* q, const Fill* f);
 
-// Each fill ends by going on to the next one: a jump, not a call, so that no
-// fill keeps anything for later.
-[[gnu::always_inline]] inline void next(char* q, const Fill* f) { return f[1].fn(q, f + 1); }
+// Each fill but the last ends by going on to the next one: a jump, not a
+// call, so that no fill keeps anything for later. The last one returns.
+template <bool last>
+[[gnu::always_inline]] inline void next(char* q, const Fill* f)
+{
+    if constexpr (!last)
+        return f[1].fn(q, f + 1);
+}
 
 void end_fill(char*, const Fill*) {}
 
 // A run of c Z1 fields: c is known, so each field is a fixed place and a
 // fixed variable, with no loop around them.
-template <class T, std::size_t c>
+template <class T, std::size_t c, bool last>
 void z1_fill(char* q, const Fill* f)
 {
     char* const at = q + f->col;
     const T* const v = static_cast<const T*>(f->var);
     for (std::size_t k = 0; k < c; ++k)
         at[k] = hex_digits[v[k] & 15];
-    return next(q, f);
+    return next<last>(q, f);
 }
 
-template <class T>
+template <class T, bool last>
 void z1_long_fill(char* q, const Fill* f)
 {
     char* const at = q + f->col;
     const T* const v = static_cast<const T*>(f->var);
     for (std::int32_t k = 0; k < f->count; ++k)
         at[k] = hex_digits[v[k] & 15];
-    return next(q, f);
+    return next<last>(q, f);
 }
 
 // Z2 fields the same way. A field's first column holds a blank already,
 // which a value below 16 keeps. A 16-bit value widened keeps its sign, and so
 // shows the same two digits.
-template <class T, std::size_t c>
+template <class T, std::size_t c, bool last>
 void z2_fill(char* q, const Fill* f)
 {
     char* at = q + f->col;
@@ -56,80 +61,82 @@ void z2_fill(char* q, const Fill* f)
         at[0] = bits > 15 ? hex_digits[bits >> 4 & 15] : ' ';
         at[1] = hex_digits[bits & 15];
     }
-    return next(q, f);
+    return next<last>(q, f);
 }
 
 // An I field. Its fill's column is where the field ends, and its length the
 // magnitude below which a value of 0 or more takes the short way: its digits
 // alone. Every other case goes to a function of its own, so that this one
 // calls nothing and saves no registers.
-template <class T>
+template <class T, bool last>
 [[gnu::noinline]] void dec_other_fill(char* q, const Fill* f)
 {
     put_dec(q + f->col - f->use->width, *f->use, *static_cast<const T*>(f->var));
-    return next(q, f);
+    return next<last>(q, f);
 }
 
-template <class T>
+template <class T, bool last>
 void dec_fill(char* q, const Fill* f)
 {
     const std::int32_t v = *static_cast<const T*>(f->var);
     if (static_cast<std::uint32_t>(v) >= static_cast<std::uint32_t>(f->len))
-        return dec_other_fill<T>(q, f);
+        return dec_other_fill<T, last>(q, f);
     short_dec(q + f->col, static_cast<std::uint32_t>(v));
-    return next(q, f);
+    return next<last>(q, f);
 }
 
-template <class T>
+template <class T, bool last>
 void hex_fill(char* q, const Fill* f)
 {
     // Zw.m shows the item's own bits: 16 of a 16-bit one.
     using Bits = std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint16_t>;
     put_hex(q + f->col, static_cast<std::size_t>(f->use->width), static_cast<std::size_t>(f->use->digits),
             *static_cast<const Bits*>(f->var));
-    return next(q, f);
+    return next<last>(q, f);
 }
 
+template <bool last>
 void char1_fill(char* q, const Fill* f)
 {
     q[f->col] = *static_cast<const char*>(f->var);
-    return next(q, f);
+    return next<last>(q, f);
 }
 
+template <bool last>
 void chars_fill(char* q, const Fill* f)
 {
     std::memcpy(q + f->col, f->var, static_cast<std::size_t>(f->len));
-    return next(q, f);
+    return next<last>(q, f);
 }
 
 // Runs of up to this many fields have a function of their own count.
 constexpr std::size_t z1_most = 12;
 constexpr std::size_t z2_most = 4;
 
-template <class T, std::size_t... c>
+template <class T, bool last, std::size_t... c>
 constexpr std::array<FillFn, sizeof...(c)> z1_fills(std::index_sequence<c...>)
 {
-    return {z1_fill<T, c + 1>...};
+    return {z1_fill<T, c + 1, last>...};
 }
 
-template <class T, std::size_t... c>
+template <class T, bool last, std::size_t... c>
 constexpr std::array<FillFn, sizeof...(c)> z2_fills(std::index_sequence<c...>)
 {
-    return {z2_fill<T, c + 1>...};
+    return {z2_fill<T, c + 1, last>...};
 }
 
-template <class T>
+template <class T, bool last>
 FillFn z1_of(std::size_t c)
 {
-    static constexpr auto fills = z1_fills<T>(std::make_index_sequence<z1_most>{});
-    return c <= z1_most ? fills[c - 1] : z1_long_fill<T>;
+    static constexpr auto fills = z1_fills<T, last>(std::make_index_sequence<z1_most>{});
+    return c <= z1_most ? fills[c - 1] : z1_long_fill<T, last>;
 }
 
-template <class T>
+template <class T, bool last>
 FillFn z2_of(std::size_t c)
 {
-    static constexpr auto fills = z2_fills<T>(std::make_index_sequence<z2_most>{});
-    return c <= z2_most ? fills[c - 1] : z2_fill<T, 0>;
+    static constexpr auto fills = z2_fills<T, last>(std::make_index_sequence<z2_most>{});
+    return c <= z2_most ? fills[c - 1] : z2_fill<T, 0, last>;
 }
 
 // A fill as laid out, before its function is chosen.
@@ -139,15 +146,16 @@ struct Laid {
     Fill fill;
 };
 
+template <bool last>
 FillFn function_of(const Laid& l)
 {
     const std::size_t c = static_cast<std::size_t>(l.fill.count);
     switch (l.kind) {
-    case SlotKind::z1: return l.wide ? z1_of<std::int32_t>(c) : z1_of<std::int16_t>(c);
-    case SlotKind::z2: return l.wide ? z2_of<std::int32_t>(c) : z2_of<std::int16_t>(c);
-    case SlotKind::dec: return l.wide ? dec_fill<std::int32_t> : dec_fill<std::int16_t>;
-    case SlotKind::hex: return l.wide ? hex_fill<std::int32_t> : hex_fill<std::int16_t>;
-    default: return l.fill.len == 1 ? char1_fill : chars_fill;
+    case SlotKind::z1: return l.wide ? z1_of<std::int32_t, last>(c) : z1_of<std::int16_t, last>(c);
+    case SlotKind::z2: return l.wide ? z2_of<std::int32_t, last>(c) : z2_of<std::int16_t, last>(c);
+    case SlotKind::dec: return l.wide ? dec_fill<std::int32_t, last> : dec_fill<std::int16_t, last>;
+    case SlotKind::hex: return l.wide ? hex_fill<std::int32_t, last> : hex_fill<std::int16_t, last>;
+    default: return l.fill.len == 1 ? char1_fill<last> : chars_fill<last>;
     }
 }
 
@@ -293,9 +301,11 @@ bool BoundFill::prepare(const Format& f, const Bound* items, std::size_t n)
     }
     for (const Laid& l : laid) {
         fills_.push_back(l.fill);
-        fills_.back().fn = function_of(l);
+        fills_.back().fn = &l == &laid.back() ? function_of<true>(l) : function_of<false>(l);
     }
-    fills_.push_back(Fill{end_fill, nullptr, nullptr, 0, 0, 0});
+    // Nothing to fill in: a chain of one that does nothing.
+    if (fills_.empty())
+        fills_.push_back(Fill{end_fill, nullptr, nullptr, 0, 0, 0});
     return true;
 }
 

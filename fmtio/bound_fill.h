@@ -13,9 +13,9 @@ namespace fmtio {
 
 // One fill: a run of Z1 or Z2 fields in consecutive columns, their values in
 // consecutive variables, or a single I, Z or A field. Each kind and count of
-// fill is a small function of its own that ends by going on to the next
-// fill's, so that a statement's fields need no loop, no look at what each
-// fill is, and no registers saved for either.
+// fill is a small function of its own; each but the statement's last ends by
+// going on to the next fill's, so that a statement's fields need no loop, no
+// look at what each fill is, and no registers saved for either.
 struct Fill {
     void (*fn)(char* q, const Fill* f);
     const void* var;   // the first variable, or the text
@@ -80,7 +80,7 @@ public:
     void operator()(char* q) const { fills_.front().fn(q, fills_.data()); }
 
 private:
-    std::vector<Fill> fills_;  // the last one only ends the chain
+    std::vector<Fill> fills_;
     const char* text_ = nullptr;
     std::string own_;  // a record laid out from several pieces of the format
     const char* padded_ = nullptr;
