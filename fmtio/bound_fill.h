@@ -78,6 +78,9 @@ public:
     // The fields, with the variables' values as they are now, into the
     // record at q.
     void operator()(char* q) const { fills_.front().fn(q, fills_.data()); }
+    // The fills themselves, for a statement that fetches the first one's
+    // function before it writes the record: first->fn(q, first).
+    const Fill* chain() const { return fills_.data(); }
 
 private:
     std::vector<Fill> fills_;

@@ -63,11 +63,17 @@ void PreparedWrite::operator()() const
         general();
         return;
     }
-    // The template and the blanks after it, as two moves of 8 that overlap.
+    // Everything the statement needs is fetched before the variable is
+    // written, which could otherwise be anything the fetches read.
+    char* const var = var_;
     const std::size_t room = static_cast<std::size_t>(len_);
-    std::memcpy(var_, fill_.padded(), 8);
-    std::memcpy(var_ + room - 8, fill_.padded() + room - 8, 8);
-    fill_(var_);
+    const char* const padded = fill_.padded();
+    const Fill* const chain = fill_.chain();
+    const auto first = chain->fn;
+    // The template and the blanks after it, as two moves of 8 that overlap.
+    std::memcpy(var, padded, 8);
+    std::memcpy(var + room - 8, padded + room - 8, 8);
+    first(var, chain);
 }
 
 // Out of line: the short way then saves no registers for it.
