@@ -2,12 +2,12 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "fmtio/format.h"
 #include "fmtio/items.h"
+#include "fmtio/short_copy.h"
 
 namespace fmtio {
 
@@ -51,29 +51,9 @@ public:
     // The items are all the run has: the record is the whole template.
     bool whole() const { return whole_; }
 
-    // The record before its fields, at q: text() copied in blocks of a
-    // fixed size, which the length's being known ahead allows.
-    void start(char* q) const
-    {
-        const char* t = text();
-        const std::size_t n = len_;
-        if (n >= 32) {
-            // 32 at a time, the last 32 overlapping what came before them.
-            for (std::size_t k = 32; k < n; k += 32, q += 32, t += 32)
-                std::memcpy(q, t, 32);
-            const std::size_t back = 32 - ((n - 1) % 32 + 1);
-            std::memcpy(q - back, t - back, 32);
-        } else if (n >= 16) {
-            std::memcpy(q, t, 16);
-            std::memcpy(q + n - 16, t + n - 16, 16);
-        } else if (n >= 8) {
-            std::memcpy(q, t, 8);
-            std::memcpy(q + n - 8, t + n - 8, 8);
-        } else {
-            for (std::size_t k = 0; k < n; ++k)
-                q[k] = t[k];
-        }
-    }
+    // The record before its fields, at q: text() copied by moves of a fixed
+    // size, which its length's being known ahead allows.
+    void start(char* q) const { short_copy(q, text(), len_); }
 
     // The fields, with the variables' values as they are now, into the
     // record at q.

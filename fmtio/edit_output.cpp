@@ -6,6 +6,7 @@
 #include "fmtio/format_control.h"
 #include "fmtio/output_record.h"
 #include "fmtio/render.h"
+#include "fmtio/short_copy.h"
 #include "fmtio/statements.h"
 
 namespace fmtio {
@@ -521,19 +522,8 @@ void copy_padded(char* var, std::size_t room, const char* padded)
         fail(Error::internal_overflow, stmt, name);
     }
     if (n == static_cast<std::size_t>(pc.items) && room <= static_cast<std::size_t>(blanks_after)) {
-        // The whole template and the blanks after it in one copy, as two
-        // overlapping moves of a fixed size.
-        const char* t = pl->pool.data() + pl->padded;
-        if (room >= 8) {
-            std::memcpy(var, t, 8);
-            std::memcpy(var + room - 8, t + room - 8, 8);
-        } else if (room >= 4) {
-            std::memcpy(var, t, 4);
-            std::memcpy(var + room - 4, t + room - 4, 4);
-        } else {
-            for (std::size_t k = 0; k < room; ++k)
-                var[k] = t[k];
-        }
+        // The whole template and the blanks after it in one copy.
+        short_copy(var, pl->pool.data() + pl->padded, room);
     } else {
         if (len > 0)
             std::memcpy(var, pl->pool.data() + pc.text, len);
