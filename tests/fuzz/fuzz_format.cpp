@@ -2,7 +2,9 @@
 // list-directed output, internal write and internal read.
 //
 // A format with a plan must render and read exactly as the same format walked
-// op by op: the same records, marks, values and errors.
+// op by op: the same records, marks, values and errors; and where its fields
+// can be laid out for items bound to variables, the bound fills must build
+// the record the renderer hands on.
 //
 // Input: byte 0 the internal variable's length, byte 1 the format's length,
 // the format text, then the items, each a kind byte and its value bytes. The
@@ -17,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "fmtio/bound_fill.h"
 #include "fmtio/errors.h"
 #include "fmtio/format.h"
 #include "fmtio/items.h"
@@ -229,6 +232,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (rec.open_before_end) finding("a record before the last kept the line open");
     if (!f.ok() && rendered) finding("malformed format rendered");
+
+    // The items bound to variables of their own, each in a block of its
+    // size; the fills build the record in a block of exactly its length.
+    {
+        std::vector<std::unique_ptr<std::int32_t>> wide;
+        std::vector<std::unique_ptr<std::int16_t>> narrow;
+        std::vector<fmtio::Bound> bound;
+        for (const Item& it : items) {
+            if (it.kind == Item::i32)
+                bound.push_back(fmtio::bind(*wide.emplace_back(new std::int32_t(it.value))));
+            else if (it.kind == Item::i16)
+                bound.push_back(fmtio::bind(*narrow.emplace_back(new std::int16_t(static_cast<std::int16_t>(it.value)))));
+            else
+                bound.push_back(fmtio::bind(it.text, it.len));
+        }
+        fmtio::BoundFill fill;
+        if (fill.prepare(f, bound.data(), bound.size())) {
+            if (!rendered) finding("bound fills took items the renderer refused");
+            std::unique_ptr<char[]> built(new char[fill.len() ? fill.len() : 1]);
+            fill.start(built.get());
+            fill(built.get());
+            if (rec.records.size() != 1 || rec.records[0] != std::string(built.get(), fill.len()) ||
+                rec.last_open != fill.open())
+                finding("bound fills differ from the renderer", static_cast<int>(rec.records.size()));
+        }
+    }
 
     // Internal write: one record that fits, else the overflow error; the
     // variable ends up holding the record and blanks.
