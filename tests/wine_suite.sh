@@ -44,8 +44,21 @@ WRAP
 chmod +x "$wrapper"
 
 # The first start of a new prefix is the slow one: it is made once and kept.
+# Making one has been seen to fail once ("could not load kernel32.dll",
+# c0000135) and succeed when made again from nothing: a half-made prefix is
+# removed and made once more before the suite gives up.
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  timeout -k 10 600 "$loader" wineboot -i || { echo "wineboot for $WINEPREFIX failed" >&2; exit 1; }
+  made=no
+  for attempt in 1 2; do
+    if timeout -k 10 600 "$loader" wineboot -i; then
+      made=yes
+      break
+    fi
+    echo "wineboot for $WINEPREFIX failed (attempt $attempt)" >&2
+    "$wineserver" -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+  done
+  [ "$made" = yes ] || exit 1
 fi
 
 # One Wine server for all the runs (unless one serves the prefix already), ended after them.
