@@ -159,14 +159,14 @@ void bit_run(int first, int last, int p) {
     // bit 7s gathered as one bit each, the first byte's lowest, so that each
     // four bits are a digit; the digits' nibbles then spread to bytes and
     // the bytes widened to 32 bits.
-    const __m128i nibble = _mm_set1_epi8(15);
+    const __m128i low4 = _mm_set1_epi8(15);
     const __m128i zero = _mm_setzero_si128();
     for (; i + 7 <= last; i += 8, p += 32) {
         const auto* at = reinterpret_cast<const __m128i*>(&scan.ibuf[p]);
         const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_slli_epi16(_mm_loadu_si128(at), 7))) |
                               static_cast<unsigned>(_mm_movemask_epi8(_mm_slli_epi16(_mm_loadu_si128(at + 1), 7))) << 16;
         const __m128i x = _mm_cvtsi32_si128(static_cast<int>(bits));
-        const __m128i d = _mm_unpacklo_epi8(_mm_and_si128(x, nibble), _mm_and_si128(_mm_srli_epi16(x, 4), nibble));
+        const __m128i d = _mm_unpacklo_epi8(_mm_and_si128(x, low4), _mm_and_si128(_mm_srli_epi16(x, 4), low4));
         const __m128i w = _mm_unpacklo_epi8(d, zero);
         auto* out = reinterpret_cast<__m128i*>(&scan.ipref[i]);
         _mm_storeu_si128(out, _mm_unpacklo_epi16(w, zero));
