@@ -22,7 +22,7 @@ struct ConsoleConnection final : Connection {
     }
     // A record is built here and leaves as record() would send it.
     char* room(std::size_t n) override { return n <= sizeof built ? built : nullptr; }
-    void commit(std::size_t len, bool keep_open) override { console_record(*this, built, len, keep_open); }
+    void commit(std::size_t len, bool keep_open) override;
 
     char built[256];
 };
@@ -93,10 +93,17 @@ void reset_console() {
     in_end = false;
 }
 
+namespace {
+
+void console_failed(Failure f) {
+    if (f != Failure::none) fail(write_error(f), Stmt::write, "CON", failure_text(f));
+}
+
+} // namespace
+
 void console_raw(const char* data, std::size_t len) {
     know_streams();
-    Failure f = write_all(out_handle, data, len);
-    if (f != Failure::none) fail(write_error(f), Stmt::write, "CON", failure_text(f));
+    console_failed(write_all(out_handle, data, len));
 }
 
 void end_pending_line(bool quiet) {
@@ -133,7 +140,7 @@ namespace {
 
 } // namespace
 
-void console_record(Connection& con, const char* data, std::size_t len, bool keep_open) {
+[[gnu::noinline]] void console_record(Connection& con, const char* data, std::size_t len, bool keep_open) {
     if (len == 0) {
         data = " ";
         len = 1;
@@ -148,6 +155,34 @@ void console_record(Connection& con, const char* data, std::size_t len, bool kee
     }
     console_record_built(con, data, len, keep_open);
 }
+
+namespace {
+
+// A record the fast way does not finish: its carriage control, or what a
+// short or interrupted write left. Out of line, so that the fast way saves
+// no registers for it.
+[[gnu::noinline]] void commit_rest(ConsoleConnection& con, std::size_t len, bool keep_open, Failure f,
+                                   std::size_t put) {
+    console_failed(write_on(out_handle, con.built, len, f, put));
+    con.pending = true;
+    con.continued = keep_open;
+}
+
+// A progress record on the line it continues: one write, nothing else to do
+// when the write takes it whole.
+void ConsoleConnection::commit(std::size_t len, bool keep_open) {
+    if (!continued || len - 1 >= console_buffer_size || !streams_known) {
+        console_record(*this, built, len, keep_open);
+        return;
+    }
+    std::size_t put = 0;
+    const Failure f = calls().write(out_handle, built, len, &put);
+    if (f != Failure::none || put != len) return commit_rest(*this, len, keep_open, f, put);
+    pending = true;
+    continued = keep_open;
+}
+
+} // namespace
 
 bool read_stdin_line(char* out, std::size_t cap, std::size_t* len, bool* cut) {
     std::size_t total = 0;  // characters of the line, stored or not

@@ -13,17 +13,25 @@ Failure read_some(platform::Handle h, void* buf, std::size_t cap, std::size_t* g
 }
 
 Failure write_all(platform::Handle h, const void* buf, std::size_t n) {
+    if (n == 0) return Failure::none;
+    std::size_t put = 0;
+    Failure f = calls().write(h, buf, n, &put);
+    return write_on(h, buf, n, f, put);
+}
+
+Failure write_on(platform::Handle h, const void* buf, std::size_t n, Failure f, std::size_t put) {
     const char* p = static_cast<const char*>(buf);
-    while (n > 0) {
-        std::size_t put = 0;
-        Failure f = calls().write(h, p, n, &put);
-        if (f == Failure::interrupted) continue;
-        if (f != Failure::none) return f;
-        if (put == 0 || put > n) return Failure::no_progress;
-        p += put;
-        n -= put;
+    for (;;) {
+        if (f != Failure::interrupted) {
+            if (f != Failure::none) return f;
+            if (put == 0 || put > n) return Failure::no_progress;
+            p += put;
+            n -= put;
+            if (n == 0) return Failure::none;
+        }
+        put = 0;
+        f = calls().write(h, p, n, &put);
     }
-    return Failure::none;
 }
 
 } // namespace fmtio

@@ -15,4 +15,8 @@ platform::Failure read_some(platform::Handle h, void* buf, std::size_t cap, std:
 // than a loop. Safe in a signal handler.
 platform::Failure write_all(platform::Handle h, const void* buf, std::size_t n);
 
+// The same, once a first call of the platform's write for the n bytes has
+// given f and taken put of them: for a caller that makes that call itself.
+platform::Failure write_on(platform::Handle h, const void* buf, std::size_t n, platform::Failure f, std::size_t put);
+
 } // namespace fmtio

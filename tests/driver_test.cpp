@@ -162,6 +162,8 @@ TEST(PlannedFaults, ListingWrites) {
 
 // Standard output: the echo is write 1, record n's progress record write n + 1.
 TEST(PlannedFaults, ConsoleWrites) {
+    const std::string whole_out = progress_to(3) + " \r\n-- eof at irec=    4 --\r\n\r\n" + stop_text + "\r\n";
+    const std::string whole_listing = head + listing_lines(3) + " -- eof at irec=    4 --\r\n";
     struct Row {
         const char* what;
         Fault fault;
@@ -181,8 +183,20 @@ TEST(PlannedFaults, ConsoleWrites) {
          report("F6423: WRITE(CON)", "standard output is closed"), "",
          " new run ---------------------------------\r\n"},
         {"a short write", {testing_support::stdout_name, Fault::Call::write, 2, Fault::Action::short_count}, "",
-         progress_to(3) + " \r\n-- eof at irec=    4 --\r\n\r\n" + stop_text + "\r\n",
-         head + listing_lines(3) + " -- eof at irec=    4 --\r\n"},
+         whole_out, whole_listing},
+        // Record 2's progress continues the line: one write, which must go on
+        // with what a cut-short or interrupted call left, and fail on one
+        // that takes nothing.
+        {"record 2's progress cut short", {testing_support::stdout_name, Fault::Call::write, 3,
+                                           Fault::Action::short_count},
+         "", whole_out, whole_listing},
+        {"record 2's progress interrupted", {testing_support::stdout_name, Fault::Call::write, 3,
+                                             Fault::Action::fail, Failure::interrupted},
+         "", whole_out, whole_listing},
+        {"record 2's progress taking nothing", {testing_support::stdout_name, Fault::Call::write, 3,
+                                                Fault::Action::zero},
+         report("F6423: WRITE(CON)", "the system took none of the bytes and gave no reason"),
+         progress_to(1) + "\r\n", head + listing_lines(2)},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
