@@ -139,23 +139,26 @@ Failure read_once(Handle h, void* buf, std::size_t cap, std::size_t* got) {
 // call and the next but the count of what came.
 Failure read_chunks(Handle h, void* buf, std::size_t chunk, std::size_t n, std::size_t* done, bool* ended) {
     char* const p = static_cast<char*>(buf);
+    char* q = p;
+    char* const last = p + (n - chunk);  // the last place a whole chunk still goes
     const int fd = static_cast<int>(h);
-    std::size_t d = 0;
+    Failure f = Failure::none;
     *ended = false;
-    do {
-        const ssize_t r = ::read(fd, p + d, chunk);
+    for (;;) {
+        const ssize_t r = ::read(fd, q, chunk);
         if (r > 0) {
-            d += static_cast<std::size_t>(r);
+            q += r;
+            if (q > last) break;
         } else if (r == 0) {
             *ended = true;
             break;
         } else if (errno != EINTR) {
-            *done = d;
-            return from_errno(errno);
+            f = from_errno(errno);
+            break;
         }
-    } while (n - d >= chunk);
-    *done = d;
-    return Failure::none;
+    }
+    *done = static_cast<std::size_t>(q - p);
+    return f;
 }
 
 Failure write_once(Handle h, const void* buf, std::size_t n, std::size_t* put) {
