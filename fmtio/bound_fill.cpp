@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -24,6 +25,37 @@ template <bool last>
 }
 
 void end_fill(char*, const Fill*) {}
+
+// The template, in blocks of 16 bytes: a known count of fixed moves.
+constexpr std::size_t block = 16;
+constexpr std::size_t copy_most = 8;
+
+template <std::size_t blocks>
+void copy_fill(char* q, const Fill* f)
+{
+    const char* const t = static_cast<const char*>(f->var);
+    for (std::size_t k = 0; k < blocks; ++k)
+        std::memcpy(q + k * block, t + k * block, block);
+    return f[1].fn(q, f + 1);
+}
+
+void copy_long_fill(char* q, const Fill* f)
+{
+    std::memcpy(q, f->var, static_cast<std::size_t>(f->len));
+    return f[1].fn(q, f + 1);
+}
+
+template <std::size_t... c>
+constexpr std::array<FillFn, sizeof...(c)> copy_fills(std::index_sequence<c...>)
+{
+    return {copy_fill<c + 1>...};
+}
+
+FillFn copy_of(std::size_t blocks)
+{
+    static constexpr auto fills = copy_fills(std::make_index_sequence<copy_most>{});
+    return blocks <= copy_most ? fills[blocks - 1] : copy_long_fill;
+}
 
 // A run of c Z1 fields: c is known, so each field is a fixed place and a
 // fixed variable, with no loop around them.
@@ -299,12 +331,16 @@ bool BoundFill::prepare(const Format& f, const Bound* items, std::size_t n)
         *this = BoundFill();
         return false;
     }
+    const std::size_t blocks = std::max<std::size_t>(1, (len_ + block - 1) / block);
+    copy_.assign(blocks * block, ' ');
+    std::copy_n(text(), len_, copy_.begin());
+    fills_.push_back(Fill{copy_of(blocks), copy_.data(), nullptr, static_cast<std::int32_t>(copy_.size()), 0, 0});
     for (const Laid& l : laid) {
         fills_.push_back(l.fill);
         fills_.back().fn = &l == &laid.back() ? function_of<true>(l) : function_of<false>(l);
     }
-    // Nothing to fill in: a chain of one that does nothing.
-    if (fills_.empty())
+    // Nothing to fill in: the copy goes on to a fill that does nothing.
+    if (fills_.size() == 1)
         fills_.push_back(Fill{end_fill, nullptr, nullptr, 0, 0, 0});
     return true;
 }

@@ -7,7 +7,6 @@
 
 #include "fmtio/format.h"
 #include "fmtio/items.h"
-#include "fmtio/short_copy.h"
 
 namespace fmtio {
 
@@ -51,19 +50,29 @@ public:
     // The items are all the run has: the record is the whole template.
     bool whole() const { return whole_; }
 
-    // The record before its fields, at q: text() copied by moves of a fixed
-    // size, which its length's being known ahead allows.
-    void start(char* q) const { short_copy(q, text(), len_); }
+    // The whole record at q, the template and then the fields: the
+    // template is copied in 16-byte blocks by the chain's first fill, so q
+    // must have room for span() bytes, not only len().
+    void build(char* q) const { fills_.front().fn(q, fills_.data()); }
+    std::size_t span() const { return copy_.size(); }
 
-    // The fields, with the variables' values as they are now, into the
+    // The fields alone, with the variables' values as they are now, into the
     // record at q.
-    void operator()(char* q) const { fills_.front().fn(q, fills_.data()); }
-    // The fills themselves, for a statement that fetches the first one's
-    // function before it writes the record: first->fn(q, first).
-    const Fill* chain() const { return fills_.data(); }
+    void operator()(char* q) const { fills_[1].fn(q, fills_.data() + 1); }
+    // The fields' fills themselves, for a statement that fetches the first
+    // one's function before it writes the record: first->fn(q, first).
+    const Fill* chain() const { return fills_.data() + 1; }
+
+    BoundFill() = default;
+    // The copy's fill points into copy_, which a move keeps and a copy would not.
+    BoundFill(BoundFill&&) = default;
+    BoundFill& operator=(BoundFill&&) = default;
+    BoundFill(const BoundFill&) = delete;
+    BoundFill& operator=(const BoundFill&) = delete;
 
 private:
-    std::vector<Fill> fills_;
+    std::vector<Fill> fills_;  // the template's copy, then the fields
+    std::vector<char> copy_;   // the template, in blanks to a whole number of blocks
     const char* text_ = nullptr;
     std::string own_;  // a record laid out from several pieces of the format
     const char* padded_ = nullptr;

@@ -31,7 +31,7 @@ PreparedUnitWrite::PreparedUnitWrite(int unit, const Format& f, const Bound* ite
     : unit_(unit), f_(f), items_(items, items + n), values_(n)
 {
     if (fill_.prepare(f, items, n))
-        record_.resize(fill_.len());
+        record_.resize(fill_.span());
 }
 
 // The unit's connection, looked up again only when the units have changed
@@ -56,9 +56,8 @@ void PreparedUnitWrite::operator()() const
     // file's connection is a Connection itself, whose own room and commit
     // are called straight.
     const bool text = c.kind == ConnKind::text;
-    if (char* q = text ? c.Connection::room(fill_.len()) : c.room(fill_.len())) {
-        fill_.start(q);
-        fill_(q);
+    if (char* q = text ? c.Connection::room(fill_.span()) : c.room(fill_.span())) {
+        fill_.build(q);
         if (text)
             c.Connection::commit(fill_.len(), fill_.open());
         else
@@ -73,9 +72,8 @@ void PreparedUnitWrite::operator()() const
 // its record on then.
 [[gnu::noinline]] void PreparedUnitWrite::handed_on(Connection& c) const
 {
-    fill_.start(record_.data());
-    fill_(record_.data());
-    c.record(record_.data(), record_.size(), fill_.open());
+    fill_.build(record_.data());
+    c.record(record_.data(), fill_.len(), fill_.open());
 }
 
 [[gnu::noinline]] void PreparedUnitWrite::general(Connection& c) const

@@ -250,9 +250,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fmtio::BoundFill fill;
         if (fill.prepare(f, bound.data(), bound.size())) {
             if (!rendered) finding("bound fills took items the renderer refused");
-            std::unique_ptr<char[]> built(new char[fill.len() ? fill.len() : 1]);
-            fill.start(built.get());
-            fill(built.get());
+            std::unique_ptr<char[]> built(new char[fill.span()]);
+            fill.build(built.get());
             if (rec.records.size() != 1 || rec.records[0] != std::string(built.get(), fill.len()) ||
                 rec.last_open != fill.open())
                 finding("bound fills differ from the renderer", static_cast<int>(rec.records.size()));
