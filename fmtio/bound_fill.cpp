@@ -6,6 +6,9 @@
 #include <string>
 #include <type_traits>
 #include <utility>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "fmtio/field_text.h"
 
@@ -64,6 +67,23 @@ void z1_fill(char* q, const Fill* f)
 {
     char* const at = q + f->col;
     const T* const v = static_cast<const T*>(f->var);
+#if defined(__SSE2__)
+    if constexpr (sizeof(T) == 4 && c >= 4 && c <= 8) {
+        // The first four and the last four, which may overlap, as one vector:
+        // the low nibbles narrowed to bytes, 10..15 moved on to the letters.
+        const __m128i low = _mm_set1_epi32(15);
+        const __m128i a = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(v)), low);
+        const __m128i b = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(v + c - 4)), low);
+        const __m128i d = _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_setzero_si128());
+        const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(d, _mm_set1_epi8(9)), _mm_set1_epi8('A' - '9' - 1));
+        const __m128i text = _mm_add_epi8(_mm_add_epi8(d, _mm_set1_epi8('0')), letters);
+        const std::int32_t first = _mm_cvtsi128_si32(text);
+        const std::int32_t second = _mm_cvtsi128_si32(_mm_srli_si128(text, 4));
+        std::memcpy(at, &first, 4);
+        std::memcpy(at + c - 4, &second, 4);
+        return next<last>(q, f);
+    }
+#endif
     for (std::size_t k = 0; k < c; ++k)
         at[k] = hex_digits[v[k] & 15];
     return next<last>(q, f);
