@@ -75,11 +75,11 @@ void hex3(int a, int b, int c, const fmtio::PreparedRead& read) {
     read();
 }
 
-// Three record bytes from k on, as 16-bit items, through cwork by `write`,
+// Three record bytes from p on, as 16-bit items, through cwork by `write`,
 // read back as digits by `read`.
-void bcd3(int k, const fmtio::PreparedWrite& write, const fmtio::PreparedRead& read) {
+void bcd3(const std::uint8_t* p, const fmtio::PreparedWrite& write, const fmtio::PreparedRead& read) {
     for (int j = 0; j < 3; ++j)
-        bcd_byte[j] = scan.ibuf[k + j];
+        bcd_byte[j] = p[j];
     write();
     read();
 }
@@ -220,13 +220,14 @@ void decode_bcd_header(int first) {
 
     // Date: year, the low nibble of the day's hundreds, tens and units. A
     // nibble above 9 gives a letter that "i1" refuses, which ends the run.
-    bcd3(first, date_write, date_digits_read);
+    const std::uint8_t* const p = &scan.ibuf[first];
+    bcd3(p, date_write, date_digits_read);
 
     // Time: hour, minute, second; bytes first+3 and first+4 carry nothing we list.
-    bcd3(first + 5, time_write, time_digits_read);
+    bcd3(p + 5, time_write, time_digits_read);
 
-    hex3(byte(first + 8), byte(first + 9), byte(first + 10), station_read);
-    hex3(byte(first + 11), byte(first + 12), byte(first + 13), transmitter_read);
+    hex3(p[8], p[9], p[10], station_read);
+    hex3(p[11], p[12], p[13], transmitter_read);
 
     if (scan.ivstat != xmtr_id)
         fmtio::write_formatted(listing_unit, xmtr_fmt,
