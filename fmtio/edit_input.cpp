@@ -338,15 +338,18 @@ template <std::size_t w>
 bool PreparedRead::read_hex_field(const PreparedRead& r)
 {
     const auto* s = reinterpret_cast<const unsigned char*>(r.var_);
-    std::uint32_t x = 0;
+    int d[w];
     int bad = 0;
     for (std::size_t k = 0; k < w; ++k) {
-        const int d = hex_table.v[s[k]];
-        bad |= d;
-        x = x << 4 | static_cast<std::uint32_t>(d & 15);
+        d[k] = hex_table.v[s[k]];
+        bad |= d[k];
     }
     if (bad < 0)
         return false;
+    // Every digit is now 0..15.
+    std::uint32_t x = 0;
+    for (std::size_t k = 0; k < w; ++k)
+        x = x << 4 | static_cast<std::uint32_t>(d[k]);
     *r.to_[0] = static_cast<std::int32_t>(x);
     return true;
 }
