@@ -14,7 +14,11 @@ constexpr int listing_unit = 20;
 
 // Arrays are indexed from 1, as the record's bytes and digits are counted;
 // element 0 is never used.
-struct ScanState {
+struct alignas(64) ScanState {
+    // Puts ibuf[1], where each record is read, at the start of a cache line:
+    // the system copies a record there a few per cent faster than to a
+    // place a byte past one.
+    std::uint8_t lead[63];
     // Record byte k as 0..255. The record is read straight into it: stored
     // unsigned, each byte already is its value, and no pass widens it.
     std::uint8_t ibuf[record_size + 1];
