@@ -114,7 +114,7 @@ def main():
     ap.add_argument("--build", default="build-bench", help="release build folder")
     ap.add_argument("--scratch", help="scratch folder (default BUILD/scratch)")
     ap.add_argument("--records", type=int, default=65536, help="records in the big file")
-    ap.add_argument("--runs", type=int, default=11, help="timed runs of each program")
+    ap.add_argument("--runs", type=int, default=21, help="timed runs of each program")
     ap.add_argument("--seed", type=int, default=1, help="gendata seed")
     ap.add_argument("--cpu", type=int, help="CPU that runs every program (default: the last one allowed)")
     ap.add_argument("--profile", action="store_true",
