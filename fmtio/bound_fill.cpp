@@ -1,3 +1,4 @@
+// Fills for items bound to variables: a small function for each kind and count of field, chained by jumps.
 #include "fmtio/bound_fill.h"
 
 #include <algorithm>
