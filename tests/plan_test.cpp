@@ -107,6 +107,11 @@ std::string rendered_bound(const Format& f, const std::vector<Item>& values, con
         // Held to exactly its length, so that a fill past it shows under the sanitizers.
         std::vector<char> rec(fill.text(), fill.text() + fill.len());
         fill(rec.data());
+        // The whole record, template copy included, as a unit's buffer takes it.
+        std::vector<char> built(fill.span(), '#');
+        fill.build(built.data());
+        EXPECT_EQ(std::string(built.begin(), built.begin() + static_cast<std::ptrdiff_t>(fill.len())),
+                  std::string(rec.begin(), rec.end()));
         out.append(rec.begin(), rec.end());
         out += fill.open() ? '>' : '|';
     }
@@ -392,6 +397,12 @@ TEST(Plan, StepsRenderAsTheWalk)
         {"(5z1)", {item(1), item(2), item(3), item(4), item("x")}, "#6205"},
         {"(i2,11z1)", {item(1), item(2), item(3), item(4), item(5), item(6), item(7), item(8), item(9),
                        item(10), item(11), item("x")}, "#6205"},
+        // Templates of a whole block, one byte over, and past the longest
+        // copy of a known count of blocks.
+        {"(z1,14x,z1)", digits(2), "3" + std::string(14, ' ') + "A|"},
+        {"(z1,15x,z1)", digits(2), "3" + std::string(15, ' ') + "A|"},
+        {"(i3,120x,'end')", {item(7)}, "  7" + std::string(120, ' ') + "end|"},
+        {"(i3,125x,'end')", {item(7)}, "  7" + std::string(125, ' ') + "end|"},
     };
     for (const Row& r : rows) {
         Format f(r.fmt);
