@@ -33,10 +33,9 @@ const fmtio::PreparedUnitWrite plain_line(console_unit, plain_fmt, shown.data(),
 
 } // namespace
 
-void show_progress() {
+void show_progress(int k) {
     const auto& b = scan.ibuf;
     run.rstart_prev = run.rstart;
-    const int k = range_start_byte();
     if (k != 0) run.rstart = static_cast<float>(b[k] * 100 + b[k + 1]);
 
     // A new range start leaves the old line on screen and starts the next one.

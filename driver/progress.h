@@ -3,7 +3,8 @@
 
 namespace driver {
 
-// Shows the current record; runs after its listing line.
-void show_progress();
+// Shows the current record; runs after its listing line. k: the record's
+// first range-start byte (range_start_byte), or 0.
+void show_progress(int k);
 
 } // namespace driver

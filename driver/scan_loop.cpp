@@ -36,9 +36,9 @@ const auto listed = listed_fields(fmtio::bind(zero_text, sizeof zero_text - 1));
 const fmtio::PreparedUnitWrite listing_line(listing_unit, listing_fmt, listed.data(), listed_items);
 const fmtio::PreparedUnitWrite zero_line(listing_unit, zero_fmt, listed.data(), listed_items + 1);
 
-void list_record() {
+// k: the record's first range-start byte, or 0.
+void list_record(int k) {
     const auto& b = scan.ibuf;
-    int k = range_start_byte();
     if (k != 0 && b[k] == 0 && b[k + 1] == 0)
         zero_line();
     else
@@ -76,8 +76,9 @@ void scan_records() {
             fmtio::write_formatted(listing_unit, station_fmt,
                                    {item("Station ID: "), item(scan.ivstat)});
         // Both lines show the same fields, taken once the record is decoded.
-        list_record();
-        show_progress();
+        const int k = range_start_byte();
+        list_record(k);
+        show_progress(k);
     }
     fmtio::write_list_directed(fmtio::default_unit, {item("  ")});
     fmtio::write_list_directed(fmtio::default_unit, {item(" exited \"do 100\" loop.")});
