@@ -99,16 +99,24 @@ void decode_nibbles(int first, int n) {
     // nibbles, widened to 32 bits. Never reads past the digits' bytes.
     const __m128i low = _mm_set1_epi8(15);
     const __m128i zero = _mm_setzero_si128();
-    for (; i + 15 <= n; i += 16) {
+    const auto step = [&](int at) {
         __m128i b = _mm_and_si128(
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(&scan.ibuf[first + i - 1])), low);
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(&scan.ibuf[first + at - 1])), low);
         __m128i lo = _mm_unpacklo_epi8(b, zero);
         __m128i hi = _mm_unpackhi_epi8(b, zero);
-        __m128i* out = reinterpret_cast<__m128i*>(&scan.ipref[i]);
+        __m128i* out = reinterpret_cast<__m128i*>(&scan.ipref[at]);
         _mm_storeu_si128(out, _mm_unpacklo_epi16(lo, zero));
         _mm_storeu_si128(out + 1, _mm_unpackhi_epi16(lo, zero));
         _mm_storeu_si128(out + 2, _mm_unpacklo_epi16(hi, zero));
         _mm_storeu_si128(out + 3, _mm_unpackhi_epi16(hi, zero));
+    };
+    for (; i + 15 <= n; i += 16)
+        step(i);
+    // The last sixteen digits once more, overlapping digits already done,
+    // instead of one at a time: no loop whose length changes with the type.
+    if (i <= n && n >= 16) {
+        step(n - 15);
+        return;
     }
 #endif
     for (; i <= n; ++i)
@@ -161,16 +169,24 @@ void bit_run(int first, int last, int p) {
     // the bytes widened to 32 bits.
     const __m128i low4 = _mm_set1_epi8(15);
     const __m128i zero = _mm_setzero_si128();
-    for (; i + 7 <= last; i += 8, p += 32) {
-        const auto* at = reinterpret_cast<const __m128i*>(&scan.ibuf[p]);
+    const auto eight = [&](int d0, int b0) {
+        const auto* at = reinterpret_cast<const __m128i*>(&scan.ibuf[b0]);
         const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_slli_epi16(_mm_loadu_si128(at), 7))) |
                               static_cast<unsigned>(_mm_movemask_epi8(_mm_slli_epi16(_mm_loadu_si128(at + 1), 7))) << 16;
         const __m128i x = _mm_cvtsi32_si128(static_cast<int>(bits));
         const __m128i d = _mm_unpacklo_epi8(_mm_and_si128(x, low4), _mm_and_si128(_mm_srli_epi16(x, 4), low4));
         const __m128i w = _mm_unpacklo_epi8(d, zero);
-        auto* out = reinterpret_cast<__m128i*>(&scan.ipref[i]);
+        auto* out = reinterpret_cast<__m128i*>(&scan.ipref[d0]);
         _mm_storeu_si128(out, _mm_unpacklo_epi16(w, zero));
         _mm_storeu_si128(out + 1, _mm_unpackhi_epi16(w, zero));
+    };
+    for (; i + 7 <= last; i += 8, p += 32)
+        eight(i, p);
+    // The last eight digits once more, overlapping digits already done,
+    // instead of the steps below: no loop whose length changes with the type.
+    if (i <= last && last - first >= 7) {
+        eight(last - 7, p + 4 * (last - 7 - i));
+        return;
     }
     // Four digits a step: in each 32-bit lane the four bit 0s shift down to
     // bits 0..3, the first byte's lowest.
