@@ -138,6 +138,19 @@ void dec_fill(char* q, const Fill* f)
     return next<last>(q, f);
 }
 
+// An I field of two columns or more, whose values below 100 are one move:
+// a type or a count takes the same path whether it has one digit or two.
+template <class T, bool last>
+void dec_pair_fill(char* q, const Fill* f)
+{
+    const std::int32_t v = *static_cast<const T*>(f->var);
+    if (static_cast<std::uint32_t>(v) < 100) {
+        std::memcpy(q + f->col - 2, blank_led_pairs + 2 * v, 2);
+        return next<last>(q, f);
+    }
+    return dec_fill<T, last>(q, f);
+}
+
 template <class T, bool last>
 void hex_fill(char* q, const Fill* f)
 {
@@ -206,7 +219,12 @@ FillFn function_of(const Laid& l)
     switch (l.kind) {
     case SlotKind::z1: return l.wide ? z1_of<std::int32_t, last>(c) : z1_of<std::int16_t, last>(c);
     case SlotKind::z2: return l.wide ? z2_of<std::int32_t, last>(c) : z2_of<std::int16_t, last>(c);
-    case SlotKind::dec: return l.wide ? dec_fill<std::int32_t, last> : dec_fill<std::int16_t, last>;
+    case SlotKind::dec:
+        // A field of one column, or one that shows leading zeros, has no
+        // room for the blank or needs a zero there.
+        if (l.fill.len != 0 && l.fill.use->width >= 2)
+            return l.wide ? dec_pair_fill<std::int32_t, last> : dec_pair_fill<std::int16_t, last>;
+        return l.wide ? dec_fill<std::int32_t, last> : dec_fill<std::int16_t, last>;
     case SlotKind::hex: return l.wide ? hex_fill<std::int32_t, last> : hex_fill<std::int16_t, last>;
     default: return l.fill.len == 1 ? char1_fill<last> : chars_fill<last>;
     }

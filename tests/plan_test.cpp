@@ -371,6 +371,12 @@ TEST(Plan, StepsRenderAsTheWalk)
         {"(i8)", {item(99999999)}, "99999999|"},
         {"(i8)", {item(100000000)}, "********|"},
         {"(i6,i3)", {item(100904), item(7)}, "100904  7|"},
+        // Values below 100 as one pair, a blank before one digit, never
+        // into the column before a field of one column.
+        {"(i2,i2,i1)", {item(99), item(5), item(7)}, "99 57|"},
+        {"(i3,i2,i2)", {item(0), item(10), item(-5)}, "  010-5|"},
+        {"(i2,i4)", {item(100), item(100)}, "** 100|"},
+        {"(i2.0,i2.2)", {item(0), item(7)}, "  07|"},
         {"(i5)", {item(9999)}, " 9999|"},
         {"(i5)", {item(1000)}, " 1000|"},
         {"(i9)", {item(999999999)}, "999999999|"},
