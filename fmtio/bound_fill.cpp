@@ -111,7 +111,10 @@ void z2_fill(char* q, const Fill* f)
     const std::size_t n = c > 0 ? c : static_cast<std::size_t>(f->count);
     for (std::size_t k = 0; k < n; ++k, at += 2) {
         const std::uint32_t bits = static_cast<std::uint32_t>(v[k]);
-        at[0] = bits > 15 ? hex_digits[bits >> 4 & 15] : ' ';
+        // Both digits looked up first: the choice is then a select, not a
+        // branch on the data.
+        const char high = hex_digits[bits >> 4 & 15];
+        at[0] = bits > 15 ? high : ' ';
         at[1] = hex_digits[bits & 15];
     }
     return next<last>(q, f);
