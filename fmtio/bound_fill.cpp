@@ -363,18 +363,19 @@ bool BoundFill::prepare(const Format& f, const Bound* items, std::size_t n)
                 return false;
         text_ = pl->pool.data() + pl->run.text;
         padded_ = pl->pool.data() + pl->padded;
-        len_ = static_cast<std::size_t>(x.len);
+        len_ = static_cast<std::uint32_t>(x.len);
         template_len_ = static_cast<std::size_t>(pl->run.text_len);
         open_ = x.open;
         whole_ = n == static_cast<std::size_t>(pl->run.items);
     } else if (lay_pass(*pl, items, n, laid, own_, open_)) {
-        len_ = own_.size();
+        len_ = static_cast<std::uint32_t>(own_.size());
     } else {
         *this = BoundFill();
         return false;
     }
     const std::size_t blocks = std::max<std::size_t>(1, (len_ + block - 1) / block);
     copy_.assign(blocks * block, ' ');
+    span_ = static_cast<std::uint32_t>(copy_.size());
     std::copy_n(text(), len_, copy_.begin());
     fills_.push_back(Fill{copy_of(blocks), copy_.data(), nullptr, static_cast<std::int32_t>(copy_.size()), 0, 0});
     for (const Laid& l : laid) {

@@ -17,7 +17,8 @@ namespace fmtio {
 // issue does what write_internal(var, len, f, items, n) does with the bound
 // items' values as they are then, failures included. The format must
 // outlive the statement.
-class PreparedWrite {
+// Each starts a cache line, and what an issue reads comes first in it.
+class alignas(64) PreparedWrite {
 public:
     PreparedWrite(char* var, int len, const Format& f, const Bound* items, std::size_t n);
     void operator()() const;
@@ -26,18 +27,18 @@ private:
     void general() const;
     char* var_;
     int len_;
-    const Format& f_;
-    std::vector<Bound> items_;
-    mutable std::vector<Item> values_;  // the items as they are now, for the general way
     // Ready when the items fill the whole template of a one-run format into
     // a variable of 8 to 16 characters, which the template and the blanks
     // after it then fill by two moves.
     BoundFill fill_;
+    const Format& f_;
+    std::vector<Bound> items_;
+    mutable std::vector<Item> values_;  // the items as they are now, for the general way
 };
 
 // The same for read_internal(var, len, f, items, n), the read items bound
 // when prepared: they must stay as they are while the statement is used.
-class PreparedRead {
+class alignas(64) PreparedRead {
 public:
     PreparedRead(const char* var, int len, const Format& f, const ReadItem* items, std::size_t n);
     void operator()() const
@@ -56,17 +57,17 @@ private:
     using Way = bool (*)(const PreparedRead&);
     static Way way_of(bool hex, std::size_t n);
     void general() const;
-    const char* var_;
-    int len_;
-    const Format& f_;
-    const ReadItem* items_;
-    std::size_t n_;
     // One of the short ways, or none: n I1 fields, or n Zw fields with w at
     // most max_items, from the variable's first character on and inside it,
     // into integers.
     Way way_ = nullptr;
-    std::size_t width_ = 0;
+    const char* var_;
     std::int32_t* to_[max_items] = {};
+    std::size_t width_ = 0;
+    int len_;
+    const Format& f_;
+    const ReadItem* items_;
+    std::size_t n_;
 };
 
 } // namespace fmtio
