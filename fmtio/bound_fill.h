@@ -71,8 +71,8 @@ public:
     BoundFill& operator=(const BoundFill&) = delete;
 
 private:
-    // What every issue reads comes first, in 48 bytes: a statement that
-    // starts a cache line with it fetches one line for it, not three.
+    // What every issue reads comes first, in less than a cache line: a
+    // statement that starts a line with it fetches one line for it, not three.
     std::vector<Fill> fills_;  // the template's copy, then the fields
     const char* padded_ = nullptr;
     std::uint32_t len_ = 0;

@@ -33,10 +33,20 @@ const Format xmtr_fmt("(a,2i4)");
 // Nibbles and packed decimal are converted by writing them as hexadecimal
 // text here and reading the text back.
 constexpr int cwork_len = 10;
-char cwork[cwork_len];
+
+// The conversions' text and values share one cache line: a record's
+// conversions fetch one line for them, not four.
+struct alignas(64) Work {
+    char cwork[cwork_len];
+    std::int16_t bcd_byte[3];
+    std::int32_t nibble[3];
+    std::int32_t xmtr_id;
+};
+Work work = {};
+char (&cwork)[cwork_len] = work.cwork;
 
 int ndig = 57;
-int xmtr_id = 0;
+std::int32_t& xmtr_id = work.xmtr_id;
 
 // Byte k of the record, counted from 1. The preface always starts the
 // record, so positions are record byte numbers whatever ipos holds.
@@ -44,8 +54,8 @@ inline int byte(int k) { return scan.ibuf[k]; }
 
 // The values the conversions write: three nibbles, or three record bytes as
 // 16-bit integers.
-std::int32_t nibble[3];
-std::int16_t bcd_byte[3];
+std::int32_t (&nibble)[3] = work.nibble;
+std::int16_t (&bcd_byte)[3] = work.bcd_byte;
 const fmtio::Bound nibble_items[3] = {fmtio::bind(nibble[0]), fmtio::bind(nibble[1]), fmtio::bind(nibble[2])};
 const fmtio::Bound bcd_items[3] = {fmtio::bind(bcd_byte[0]), fmtio::bind(bcd_byte[1]), fmtio::bind(bcd_byte[2])};
 const fmtio::ReadItem date_digits[5] = {ref(scan.ipref[1]), ref(scan.ipref[2]), ref(scan.ipref[3]),
