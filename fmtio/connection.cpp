@@ -6,9 +6,15 @@
 #include "fmtio/failure_errors.h"
 #include "fmtio/interrupts.h"
 #include "fmtio/system_io.h"
-#include "fmtio/unit_table.h"
 
 namespace fmtio {
+
+namespace {
+unsigned epoch = 1;
+} // namespace
+
+void connections_changed() { ++epoch; }
+unsigned connection_epoch() { return epoch; }
 
 using platform::Access;
 using platform::Failure;
@@ -88,7 +94,7 @@ void Connection::close(bool report) {
     platform::calls().close(handle);
     handle = platform::no_handle;
     used = false;
-    forget_lookups();
+    connections_changed();
     release_interrupts();
     if (!ok && report) fail(write_error(why), Stmt::close, name.c_str(), failure_text(why));
     end_if_interrupted();

@@ -44,4 +44,11 @@ struct Connection : RecordSink {
     void close(bool report);
 };
 
+// Called whenever a connection is made or ended, or the console starts
+// afresh: a unit's connection found before then is looked up again.
+void connections_changed();
+// Moves on at each connections_changed(): a lookup or a statement that keeps
+// the connection it found looks again when this has moved.
+unsigned connection_epoch();
+
 } // namespace fmtio

@@ -88,7 +88,7 @@ Connection& console_in() {
 void reset_console() {
     streams_known = false;
     // Output may go through the other console connection from now on.
-    forget_lookups();
+    connections_changed();
     in_fill = in_next = 0;
     in_end = false;
 }

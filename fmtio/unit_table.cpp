@@ -13,16 +13,15 @@ int table_top = 0;
 
 // The latest lookups, by the unit number's low bits: a run writes to three
 // or four units, each statement of every record looks its unit up, and the
-// console's units are found in the table by no search at all. Forgotten
-// whenever an entry is taken or freed.
+// console's units are found in the table by no search at all. A lookup made
+// before an entry was last taken or freed is not used (epoch 0: none made).
 struct Lookup {
     int unit;
     Connection* found;  // nullptr: the table does not hold the unit
-    bool known;
+    unsigned epoch;
 };
 constexpr int lookup_slots = 8;
 Lookup lookups[lookup_slots];
-unsigned epoch = 1;
 
 Connection* search(int unit) {
     for (int k = 0; k < table_top; ++k) {
@@ -35,18 +34,12 @@ Connection* search(int unit) {
 
 Connection* find_unit(int unit) {
     Lookup& l = lookups[static_cast<unsigned>(unit) % lookup_slots];
-    if (l.known && l.unit == unit) return l.found;
+    const unsigned now = connection_epoch();
+    if (l.epoch == now && l.unit == unit) return l.found;
     Connection* c = search(unit);
-    l = Lookup{unit, c, true};
+    l = Lookup{unit, c, now};
     return c;
 }
-
-void forget_lookups() {
-    for (Lookup& l : lookups) l.known = false;
-    ++epoch;
-}
-
-unsigned connection_epoch() { return epoch; }
 
 Connection* free_entry() {
     for (Connection& c : unit_table)
@@ -56,7 +49,7 @@ Connection* free_entry() {
 
 void enter_unit(Connection& c) {
     c.used = true;
-    forget_lookups();
+    connections_changed();
     int k = static_cast<int>(&c - unit_table);
     if (k >= table_top) table_top = k + 1;
 }

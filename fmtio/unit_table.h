@@ -15,13 +15,6 @@ Connection* free_entry();
 // Marks an entry as holding its connection, so that lookups find it.
 void enter_unit(Connection& c);
 
-// Called whenever an entry is taken or freed, or the console starts afresh,
-// so that no lookup finds what was there before.
-void forget_lookups();
-// Moves on at each forget_lookups(): a statement that keeps the connection
-// it looked up looks again when this has moved.
-unsigned connection_epoch();
-
 // Closes every unit of the table, in table order.
 void close_all(bool report);
 
