@@ -14,7 +14,7 @@ int table_top = 0;
 // The latest lookups, by the unit number's low bits: a run writes to three
 // or four units, each statement of every record looks its unit up, and the
 // console's units are found in the table by no search at all. A lookup made
-// before an entry was last taken or freed is not used (epoch 0: none made).
+// before the connections last changed is not used (epoch 0: none made).
 struct Lookup {
     int unit;
     Connection* found;  // nullptr: the table does not hold the unit
