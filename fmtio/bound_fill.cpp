@@ -148,7 +148,7 @@ void dec_pair_fill(char* q, const Fill* f)
 {
     const std::int32_t v = *static_cast<const T*>(f->var);
     if (static_cast<std::uint32_t>(v) < 100) {
-        std::memcpy(q + f->col - 2, blank_led_pairs + 2 * v, 2);
+        std::memcpy(q + f->col - 2, blank_led_pairs.text + 2 * v, 2);
         return next<last>(q, f);
     }
     return dec_fill<T, last>(q, f);

@@ -23,10 +23,15 @@ inline constexpr char digit_pairs[] =
 
 // The same pairs with a blank for the leading zero of 0..9: the text of a
 // value below 100 as one move, in a field of at least two columns.
-inline constexpr char blank_led_pairs[] =
-    " 0 1 2 3 4 5 6 7 8 9101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
+struct BlankLedPairs {
+    char text[200] = {};
+    constexpr BlankLedPairs()
+    {
+        for (int k = 0; k < 200; ++k)
+            text[k] = k < 20 && k % 2 == 0 ? ' ' : digit_pairs[k];
+    }
+};
+inline constexpr BlankLedPairs blank_led_pairs{};
 
 // Whether Iw.m shows v as its digits alone, of which there are at most
 // eight, as a record's type and number are: short_dec then writes them.
