@@ -15,21 +15,23 @@ enum class ConnKind { console, text, stream };
 
 // A file's connection; the console's connections are of a kind of their
 // own (console.cpp) that writes each record at once with its carriage control.
+// What a record's reads and writes look at comes first, with the table
+// pointer in one cache line; the buffer and the name follow.
 struct Connection : RecordSink {
     int unit = 0;
     bool used = false;      // a unit-table entry that holds a connection
     ConnKind kind = ConnKind::text;
-    std::string name;
     platform::Handle handle = platform::no_handle;  // files only: the console writes to the standard streams
-    platform::Access action = platform::Access::read;
-    platform::FileId id{};
-    char buf[file_buffer_size];
     std::size_t fill = 0;   // bytes held in buf
     std::size_t next = 0;   // next byte of buf to read
     std::size_t whole = 0;  // text file: bytes of buf that end on a record boundary
     bool pending = false;   // console: a line written and not yet ended
     bool continued = false; // console: the last record kept the line open
     bool at_end = false;
+    platform::Access action = platform::Access::read;
+    platform::FileId id{};
+    char buf[file_buffer_size];
+    std::string name;
 
     // A text file's record into the buffer.
     void record(const char* data, std::size_t len, bool keep_open) override;
