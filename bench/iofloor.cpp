@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -70,10 +71,11 @@ int main(int argc, char** argv) {
     std::memset(blanks, ' ', sizeof blanks);
 
     // The same opens as the program: the data file read only, the listing
-    // created or opened and positioned at its end.
+    // created or opened in append mode, positioned at its end and locked, so
+    // that every listing write goes the same way in the system as its own.
     int data = ::open(argv[2], O_RDONLY | O_CLOEXEC);
-    int listing = ::open("preflist", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (data < 0 || listing < 0 || lseek(listing, 0, SEEK_END) < 0) {
+    int listing = ::open("preflist", O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (data < 0 || listing < 0 || lseek(listing, 0, SEEK_END) < 0 || flock(listing, LOCK_EX | LOCK_NB) != 0) {
         std::fprintf(stderr, "iofloor: cannot open %s or preflist\n", argv[2]);
         return 1;
     }
