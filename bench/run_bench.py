@@ -108,16 +108,15 @@ def spread_of_ratio(mine, floor, resamples=2000):
     size could land from this one on the same host."""
     rnd = random.Random(1)
     n = len(mine)
-    ratios = []
+    ratios = ([], [])
     for _ in range(resamples):
         pick = [rnd.randrange(n) for _ in range(n)]
-        ratios.append(tuple(statistics.median(mine[k][j] for k in pick) / statistics.median(floor[k][j] for k in pick)
-                            for j in (0, 1)))
-    ends = []
-    for q in (0.05, 0.95):
-        at = min(int(q * resamples), resamples - 1)
-        ends.append(tuple(sorted(r[j] for r in ratios)[at] for j in (0, 1)))
-    return ends
+        for j in (0, 1):
+            ratios[j].append(statistics.median(mine[k][j] for k in pick) /
+                             statistics.median(floor[k][j] for k in pick))
+    for r in ratios:
+        r.sort()
+    return [tuple(r[min(int(q * resamples), resamples - 1)] for r in ratios) for q in (0.05, 0.95)]
 
 
 def verdict(ok):
