@@ -6,7 +6,8 @@ RUN_DIR ?= $(BUILD)/run
 SAMPLE ?= examples/sample.dat
 PREFIX ?= /usr/local
 
-.PHONY: all build test run install package clean test-sanitize fuzz fuzz-build bench bench-build bench-instructions
+.PHONY: all build test run install package clean test-sanitize fuzz fuzz-build bench bench-build bench-instructions \
+  release test-release
 
 all: build
 
@@ -74,6 +75,43 @@ fuzz: fuzz-build
 	    $(FUZZ_BUILD)/corpus/$$t tests/fuzz/corpus/$$t; \
 	done
 
+# The release build: -O3, optimised across files and by a profile of its own
+# run. A training build in <folder>-profile records the profile on a
+# generated data file (tools/train_profile.sh); the build in <folder> reads
+# it. Profiles need GCC; PROFILE=off builds without one.
+RELEASE_BUILD ?= build-release
+PROFILE ?= on
+RELEASE_CMAKE = -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O3 -DNDEBUG" -DPREFLISTER_TESTS=OFF
+# $(call release_in,FOLDER,CMAKE FLAGS,TARGETS)
+ifeq ($(PROFILE),on)
+define release_in
+	cmake -S . -B $(1)-profile $(RELEASE_CMAKE) -DPREFLISTER_PROFILE=generate \
+	  -DPREFLISTER_PROFILE_DIR=$(abspath $(1)-profile)/profile
+	cmake --build $(1)-profile -j $(JOBS) --target preflister gendata
+	tools/train_profile.sh $(1)-profile $(abspath $(1)-profile)/profile
+	cmake -S . -B $(1) $(RELEASE_CMAKE) $(2) -DPREFLISTER_PROFILE=use \
+	  -DPREFLISTER_PROFILE_DIR=$(abspath $(1)-profile)/profile
+	cmake --build $(1) -j $(JOBS) --target $(3)
+endef
+else
+define release_in
+	cmake -S . -B $(1) $(RELEASE_CMAKE) $(2) -DPREFLISTER_PROFILE=
+	cmake --build $(1) -j $(JOBS) --target $(3)
+endef
+endif
+
+release:
+	$(call release_in,$(RELEASE_BUILD),,preflister preflist-report)
+
+# The end-to-end tests of the $(BUILD) build run against the release build's
+# program: what the release build makes must be byte for byte what the
+# tested build makes.
+test-release: build release
+	@set -e; for t in e2e_test fault_test regression_test; do \
+	  echo "== $$t against $(RELEASE_BUILD)/preflister"; \
+	  PREFLISTER_BIN=$(abspath $(RELEASE_BUILD))/preflister $(BUILD)/tests/$$t; \
+	done
+
 # preflister against its I/O floor on a 256 MiB data file, from a release build
 # in $(BENCH_BUILD); prints times, peak memory, heap allocations and the
 # instructions per record that callgrind counts (bench/README.md). Not part of
@@ -81,9 +119,7 @@ fuzz: fuzz-build
 BENCH_BUILD ?= build-bench
 BENCH_FLAGS ?=
 bench-build:
-	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O3 -DNDEBUG" \
-	  -DPREFLISTER_TESTS=OFF -DPREFLISTER_BENCH=ON
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target preflister gendata iofloor bench_probe measure preflist-report
+	$(call release_in,$(BENCH_BUILD),-DPREFLISTER_BENCH=ON,preflister gendata iofloor bench_probe measure preflist-report)
 
 bench: bench-build
 	python3 bench/run_bench.py --build $(BENCH_BUILD) $(BENCH_FLAGS)
@@ -130,4 +166,5 @@ test-windows: build windows package-windows
 
 # Every build folder the targets above make.
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(BENCH_BUILD)-profile $(RELEASE_BUILD) \
+	  $(RELEASE_BUILD)-profile $(WINDOWS_BUILD)
