@@ -78,12 +78,12 @@ fuzz: fuzz-build
 # The release build: -O3, optimised across files and by a profile of its own
 # run. A training build in <folder>-profile records the profile on a
 # generated data file (tools/train_profile.sh); the build in <folder> reads
-# it. Profiles need GCC; PROFILE=off builds without one.
+# it. Profiles need GCC; PGO=off builds without one.
 RELEASE_BUILD ?= build-release
-PROFILE ?= on
+PGO ?= on
 RELEASE_CMAKE = -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O3 -DNDEBUG" -DPREFLISTER_TESTS=OFF
 # $(call release_in,FOLDER,CMAKE FLAGS,TARGETS)
-ifeq ($(PROFILE),on)
+ifeq ($(PGO),on)
 define release_in
 	cmake -S . -B $(1)-profile $(RELEASE_CMAKE) -DPREFLISTER_PROFILE=generate \
 	  -DPREFLISTER_PROFILE_DIR=$(abspath $(1)-profile)/profile

@@ -127,6 +127,16 @@ def load():
     return " ".join(f"{x:.2f}" for x in os.getloadavg())
 
 
+def build_kind(build):
+    """Whether the build read a profile of the program's own run, from its CMake cache."""
+    try:
+        with open(os.path.join(build, "CMakeCache.txt")) as f:
+            use = any(line.strip() == "PREFLISTER_PROFILE:STRING=use" for line in f)
+    except OSError:
+        return "no CMake cache"
+    return "optimised by a profile of its own run" if use else "without a profile"
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--build", default="build-bench", help="release build folder")
@@ -169,7 +179,7 @@ def main():
     if data_reads * 1024 < os.path.getsize(big):
         sys.exit(f"bench: the probe logged {data_reads} data reads, too few for {os.path.getsize(big)} bytes")
 
-    print(f"release build {build}; scratch folder {scratch}, standard output to a file there")
+    print(f"release build {build} ({build_kind(build)}); scratch folder {scratch}, standard output to a file there")
     print(f"data file {os.path.getsize(big)} bytes, {a.records} records (gendata seed {a.seed}); "
           f"{data_reads} reads of it in the floor's script")
     print(f"load average before: {load()} ({os.cpu_count()} CPUs; every program runs on CPU {on_cpu})")
