@@ -13,9 +13,12 @@ trained=$dir/trained
 if [ -f "$trained" ] && [ "$trained" -nt "$build/preflister" ]; then
   exit 0
 fi
-# The counts of an earlier run would add to this one's.
-rm -rf "$dir"
-mkdir -p "$dir/run"
+# The counts of an earlier run would add to this one's. Only what this
+# script and the training run make is removed: the folder is the caller's.
+mkdir -p "$dir"
+rm -rf "$dir/run" "$trained"
+rm -f "$dir"/*.gcda
+mkdir "$dir/run"
 # 64 MiB of the mix, from another seed than the benchmark's file.
 "$build/gendata" "$dir/run/train.dat" 16384 2
 (cd "$dir/run" && "$build/preflister" train.dat >/dev/null)
