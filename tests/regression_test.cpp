@@ -37,6 +37,10 @@ fmtio::platform::Failure write_then_interrupt(fmtio::platform::Handle h, const v
 // arrive, first (when `first` is not 0) from outside any write, the others
 // during the write that the first one's save or the exit makes.
 void listing_interrupted(const std::string& path, int first, std::vector<int> during_write) {
+    // Started from a background job or by nohup, the suite inherits some of
+    // these ignored, and the program keeps an inherited ignore: the rows are
+    // about signals that stop it.
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) signal(sig, SIG_DFL);
     static char prog[] = "preflister";
     static char* argv[] = {prog, nullptr};
     fmtio::start_run(1, argv);
