@@ -124,6 +124,30 @@ TEST(Sharing, ARunWaitsForTheOneBeforeIt) {
     }
 }
 
+// A listing that is a device, as preflist -> /dev/null, is one file for every
+// process on the machine: a run beside another such run in another folder
+// goes on at once instead of waiting for it.
+TEST(Sharing, ADeviceListingIsNotHeld) {
+    if (windows_build()) GTEST_SKIP() << "the listings are symbolic links";
+    ScratchDir slow, quick;
+    ASSERT_EQ(mkfifo(slow.file("x.dat").c_str(), 0600), 0);
+    quick.write("x.dat", records_from(1, 3));
+    for (ScratchDir* d : {&slow, &quick}) ASSERT_EQ(symlink("/dev/null", d->file("preflist").c_str()), 0);
+    Session first(slow.path(), {"x.dat"}, Session::Output::pipe);
+    ASSERT_TRUE(first.open_feed(slow.file("x.dat")));
+    ASSERT_TRUE(first.feed(records_from(1, 1)));
+    ASSERT_TRUE(first.wait_for_output(progress_to(1)));
+    // The first run has its listing open and waits for more data.
+    Session second(quick.path(), {"x.dat"}, Session::Output::pipe);
+    EXPECT_TRUE(second.wait_for_output(progress_to(3) + eof_end(4)));
+    first.close_feed();
+    Result a = first.finish();
+    Result b = second.finish();
+    EXPECT_EQ(a.status, 0);
+    EXPECT_EQ(b.status, 0);
+    EXPECT_EQ(b.err, "") << visible(b.err);
+}
+
 // Started as nohup starts it (hang-up ignored) or as a script's background
 // job (interrupt ignored): the signal mid-scan changes nothing.
 TEST(Signals, InheritedIgnoreIsKept) {
