@@ -143,7 +143,7 @@ def main():
     ap.add_argument("--scratch", help="scratch folder (default BUILD/scratch)")
     ap.add_argument("--records", type=int, default=65536, help="records in the big file")
     # The ratio needs many pairs: on the development machine runs of 61 pairs
-    # gave ratios from 1.00 to 1.08 within an hour, runs of 241 within 2 points.
+    # gave ratios from 1.00 to 1.08 within an hour, runs of 241 within 3 points.
     ap.add_argument("--runs", type=int, default=241, help="timed runs of preflister and of the floor")
     ap.add_argument("--report-runs", type=int, default=61, help="timed runs of each preflist-report output")
     ap.add_argument("--seed", type=int, default=1, help="gendata seed")
