@@ -1,5 +1,8 @@
 // Formatted input: I, Z and A fields read out of one record of text.
 #include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "fmtio/format_control.h"
 #include "fmtio/prepared.h"
@@ -334,6 +337,30 @@ bool PreparedRead::read_digits(const PreparedRead& r)
     return true;
 }
 
+#if defined(__SSE2__)
+// n I1 fields, 4 to 8, into consecutive integers, from a text of at least 8
+// characters: the digits are told from the rest and widened all at once.
+template <std::size_t n>
+bool PreparedRead::read_digit_run(const PreparedRead& r)
+{
+    static_assert(n >= 4 && n <= 8, "two stores of four cover the integers");
+    const __m128i s = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(r.var_));
+    const __m128i d = _mm_sub_epi8(s, _mm_set1_epi8('0'));
+    const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(9)), d);
+    const __m128i empty = _mm_or_si128(_mm_cmpeq_epi8(s, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(s, _mm_set1_epi8('\t')));
+    constexpr int all = (1 << n) - 1;
+    if ((_mm_movemask_epi8(_mm_or_si128(digit, empty)) & all) != all)
+        return false;
+    // A blank or a tab reads as 0.
+    const __m128i w = _mm_unpacklo_epi8(_mm_and_si128(d, digit), _mm_setzero_si128());
+    std::int32_t* const to = r.to_[0];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_unpacklo_epi16(w, _mm_setzero_si128()));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + n - 4),
+                     _mm_unpacklo_epi16(_mm_srli_si128(w, 2 * (n - 4)), _mm_setzero_si128()));
+    return true;
+}
+#endif
+
 template <std::size_t w>
 bool PreparedRead::read_hex_field(const PreparedRead& r)
 {
@@ -391,6 +418,19 @@ PreparedRead::Way PreparedRead::way_of(bool hex, std::size_t n)
     }
 }
 
+#if defined(__SSE2__)
+PreparedRead::Way PreparedRead::digit_run_of(std::size_t n)
+{
+    switch (n) {
+    case 4: return read_digit_run<4>;
+    case 5: return read_digit_run<5>;
+    case 6: return read_digit_run<6>;
+    case 7: return read_digit_run<7>;
+    default: return read_digit_run<8>;
+    }
+}
+#endif
+
 PreparedRead::PreparedRead(const char* var, int len, const Format& f, const ReadItem* items, std::size_t n)
     : var_(var), len_(len), f_(f), items_(items), n_(n)
 {
@@ -407,6 +447,13 @@ PreparedRead::PreparedRead(const char* var, int len, const Format& f, const Read
     const std::size_t w = static_cast<std::size_t>(fd.width);
     if (fd.kind == OpKind::int_edit && w == 1 && n <= room) {
         way_ = way_of(false, n);
+#if defined(__SSE2__)
+        bool run = n >= 4 && room >= 8;
+        for (std::size_t k = 1; k < n; ++k)
+            run = run && to_[k] == to_[0] + k;
+        if (run)
+            way_ = digit_run_of(n);
+#endif
     } else if (fd.kind == OpKind::hex_edit && w <= max_items && w * n <= room) {
         way_ = n == 1 ? way_of(true, w) : read_hex_fields;
         width_ = w;

@@ -51,15 +51,19 @@ private:
     static constexpr std::size_t max_items = 8;
     template <std::size_t n>
     static bool read_digits(const PreparedRead& r);
+    template <std::size_t n>
+    static bool read_digit_run(const PreparedRead& r);
     template <std::size_t w>
     static bool read_hex_field(const PreparedRead& r);
     static bool read_hex_fields(const PreparedRead& r);
     using Way = bool (*)(const PreparedRead&);
     static Way way_of(bool hex, std::size_t n);
+    static Way digit_run_of(std::size_t n);
     void general() const;
     // One of the short ways, or none: n I1 fields, or n Zw fields with w at
     // most max_items, from the variable's first character on and inside it,
-    // into integers.
+    // into integers; 4 to 8 I1 fields into consecutive integers from a
+    // variable of 8 characters or more, all at once.
     Way way_ = nullptr;
     const char* var_;
     std::int32_t* to_[max_items] = {};

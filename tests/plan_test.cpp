@@ -641,14 +641,17 @@ std::string written_prepared(const Format& f, const std::vector<Item>& items, st
 }
 
 // A prepared internal read's integers and texts, and its error, as parsed() gives them.
-std::string parsed_prepared(const Format& f, const std::string& text, const std::string& kinds)
+// The integers lie next to each other, or apart; an integer between or after
+// them that the read changes shows as a fault.
+std::string parsed_prepared(const Format& f, const std::string& text, const std::string& kinds, bool apart = false)
 {
-    std::vector<std::int32_t> ints(kinds.size(), -555);
+    const std::size_t step = apart ? 2 : 1;
+    std::vector<std::int32_t> ints(kinds.size() * step + 4, -555);
     std::vector<std::string> vars(kinds.size());
     std::vector<ReadItem> refs;
     for (std::size_t k = 0; k < kinds.size(); ++k) {
         if (kinds[k] == 'i') {
-            refs.push_back(ref(ints[k]));
+            refs.push_back(ref(ints[k * step]));
         } else {
             vars[k] = std::string(static_cast<std::size_t>(kinds[k] - '0'), '~');
             refs.push_back(ref(&vars[k][0], static_cast<std::int32_t>(vars[k].size())));
@@ -662,7 +665,10 @@ std::string parsed_prepared(const Format& f, const std::string& text, const std:
         out = "#" + std::to_string(static_cast<int>(e.e)) + " ";
     }
     for (std::size_t k = 0; k < kinds.size(); ++k)
-        out += kinds[k] == 'i' ? std::to_string(ints[k]) + "," : "'" + vars[k] + "',";
+        out += kinds[k] == 'i' ? std::to_string(ints[k * step]) + "," : "'" + vars[k] + "',";
+    for (std::size_t k = 0; k < ints.size(); ++k)
+        if ((k % step != 0 || k >= kinds.size() * step || kinds[k / step] != 'i') && ints[k] != -555)
+            out += " changed " + std::to_string(k);
     return out;
 }
 
@@ -739,6 +745,25 @@ TEST(Plan, PreparedStatementsDoAsThePlainOnes)
         EXPECT_EQ(parsed_prepared(Format(hex.c_str()), hex_text, "i"), parsed(parse_stepwise, Format(hex.c_str()), hex_text, "i"))
             << hex;
     }
+    // Digits into integers next to each other or apart, from texts of 7 to
+    // 9 characters: each count with blanks and tabs, and with a character
+    // that is not a digit at each place, the last digit's and the first
+    // one past the fields included.
+    for (int n = 1; n <= 9; ++n) {
+        const Format f(("(" + std::to_string(n) + "i1)").c_str());
+        const std::string kinds(static_cast<std::size_t>(n), 'i');
+        for (std::size_t len = 7; len <= 9; ++len) {
+            std::vector<std::string> texts = {std::string("90817 \t65").substr(0, len)};
+            for (std::size_t at = 0; at < len; ++at) {
+                texts.push_back(std::string("123456789").substr(0, len));
+                texts.back()[at] = at % 2 ? 'A' : '/';
+            }
+            for (const std::string& t : texts)
+                for (const bool apart : {false, true})
+                    EXPECT_EQ(parsed_prepared(f, t, kinds, apart), parsed(parse_stepwise, f, t, kinds))
+                        << n << " digits on '" << t << "'" << (apart ? ", apart" : "");
+        }
+    }
 }
 
 TEST(Plan, RandomPreparedStatementsAsTheWalk)
@@ -761,7 +786,7 @@ TEST(Plan, RandomPreparedStatementsAsTheWalk)
         std::string kinds;
         for (int k = g.below(10); k > 0; --k)
             kinds += g.below(6) ? 'i' : static_cast<char>('0' + g.below(5));
-        ASSERT_EQ(parsed_prepared(f, record, kinds), parsed(parse_stepwise, f, record, kinds))
+        ASSERT_EQ(parsed_prepared(f, record, kinds, g.below(2) == 0), parsed(parse_stepwise, f, record, kinds))
             << text << " on '" << record << "' into " << kinds;
     }
 }
