@@ -90,6 +90,38 @@ void z1_fill(char* q, const Fill* f)
     return next<last>(q, f);
 }
 
+#if defined(__SSE2__)
+// Two runs of Z1 fields over consecutive 32-bit variables, c fields in all
+// (8 to 12), one template column between them that stays as it is: the
+// fill's len fields, the column, the rest. The digits as one vector, those
+// after the column moved one place on.
+template <std::size_t c, bool last>
+void z1_hole_fill(char* q, const Fill* f)
+{
+    static_assert(c >= 8 && c <= 12, "three vectors of four hold the values, the record's 8-byte moves the text");
+    char* const at = q + f->col;
+    const std::int32_t* const v = static_cast<const std::int32_t*>(f->var);
+    const __m128i low = _mm_set1_epi32(15);
+    const auto four = [&](std::size_t k) {
+        return _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(v + k)), low);
+    };
+    // The last four, which may overlap the middle four, with what they add
+    // beyond the first eight at their start.
+    const __m128i tail = _mm_srli_si128(_mm_packs_epi32(four(c - 4), _mm_setzero_si128()), 2 * (12 - c));
+    const __m128i d = _mm_packus_epi16(_mm_packs_epi32(four(0), four(4)), tail);
+    const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(d, _mm_set1_epi8(9)), _mm_set1_epi8('A' - '9' - 1));
+    const __m128i text = _mm_add_epi8(_mm_add_epi8(d, _mm_set1_epi8('0')), letters);
+    const __m128i before =
+        _mm_cmplt_epi8(_mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15), _mm_set1_epi8(static_cast<char>(f->len)));
+    const __m128i out = _mm_or_si128(_mm_and_si128(before, text), _mm_andnot_si128(before, _mm_slli_si128(text, 1)));
+    const char kept = at[f->len];
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(at), out);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(at + c - 7), _mm_srli_si128(out, c - 7));
+    at[f->len] = kept;
+    return next<last>(q, f);
+}
+#endif
+
 template <class T, bool last>
 void z1_long_fill(char* q, const Fill* f)
 {
@@ -201,6 +233,24 @@ FillFn z1_of(std::size_t c)
     return c <= z1_most ? fills[c - 1] : z1_long_fill<T, last>;
 }
 
+#if defined(__SSE2__)
+constexpr std::size_t hole_least = 8;
+constexpr std::size_t hole_most = 12;
+
+template <bool last, std::size_t... c>
+constexpr std::array<FillFn, sizeof...(c)> z1_hole_fills(std::index_sequence<c...>)
+{
+    return {z1_hole_fill<c + hole_least, last>...};
+}
+
+template <bool last>
+FillFn z1_hole_of(std::size_t c)
+{
+    static constexpr auto fills = z1_hole_fills<last>(std::make_index_sequence<hole_most - hole_least + 1>{});
+    return fills[c - hole_least];
+}
+#endif
+
 template <class T, bool last>
 FillFn z2_of(std::size_t c)
 {
@@ -220,7 +270,12 @@ FillFn function_of(const Laid& l)
 {
     const std::size_t c = static_cast<std::size_t>(l.fill.count);
     switch (l.kind) {
-    case SlotKind::z1: return l.wide ? z1_of<std::int32_t, last>(c) : z1_of<std::int16_t, last>(c);
+    case SlotKind::z1:
+#if defined(__SSE2__)
+        if (l.fill.len != 0)
+            return z1_hole_of<last>(c);
+#endif
+        return l.wide ? z1_of<std::int32_t, last>(c) : z1_of<std::int16_t, last>(c);
     case SlotKind::z2: return l.wide ? z2_of<std::int32_t, last>(c) : z2_of<std::int16_t, last>(c);
     case SlotKind::dec:
         // A field of one column, or one that shows leading zeros, has no
@@ -279,6 +334,30 @@ bool lay(std::vector<Laid>& laid, const Use& u, const Bound& b, std::int32_t bas
     }
     laid.push_back(l);
     return true;
+}
+
+// Two runs of Z1 fields over consecutive 32-bit variables with one column
+// between them become one fill, when one vector holds their digits: its len
+// is the first run's count.
+void join_across_columns(std::vector<Laid>& laid)
+{
+#if defined(__SSE2__)
+    for (std::size_t k = 0; k + 1 < laid.size(); ++k) {
+        Fill& a = laid[k].fill;
+        const Fill& b = laid[k + 1].fill;
+        const auto plain_z1 = [](const Laid& l) { return l.kind == SlotKind::z1 && l.wide && l.fill.len == 0; };
+        const std::int32_t c = a.count + b.count;
+        if (plain_z1(laid[k]) && plain_z1(laid[k + 1]) && b.col == a.col + a.count + 1 &&
+            static_cast<const std::int32_t*>(a.var) + a.count == b.var && c >= static_cast<std::int32_t>(hole_least) &&
+            c <= static_cast<std::int32_t>(hole_most)) {
+            a.len = a.count;
+            a.count = c;
+            laid.erase(laid.begin() + static_cast<std::ptrdiff_t>(k) + 1);
+        }
+    }
+#else
+    (void)laid;
+#endif
 }
 
 // What the gap ops between data edits leave in the record: literals written,
@@ -373,6 +452,7 @@ bool BoundFill::prepare(const Format& f, const Bound* items, std::size_t n)
         *this = BoundFill();
         return false;
     }
+    join_across_columns(laid);
     const std::size_t blocks = std::max<std::size_t>(1, (len_ + block - 1) / block);
     copy_.assign(blocks * block, ' ');
     span_ = static_cast<std::uint32_t>(copy_.size());

@@ -394,6 +394,21 @@ TEST(Plan, StepsRenderAsTheWalk)
         {"(16z1)", digits(16), "3A18F6D4B2907E5C|"},
         {"(16z1)", digits(9), "3A18F6D4B|"},
         {"(5z1,1x,6z1)", digits(8), "3A18F 6D4|"},
+        // Two runs one column apart, 8 to 12 fields in all, as the lines'
+        // fields are; the column between keeps its text. Then runs that do
+        // not make one: too many fields, too few, two columns apart, 16-bit
+        // values.
+        {"(5z1,1x,6z1)", digits(11), "3A18F 6D4B29|"},
+        {"(5z1,1x,6z1)", {item(-1), item(INT_MIN), item(INT_MAX), item(16), item(255), item(0x12345), item(9),
+                          item(10), item(0x10000), item(-16), item(0xabc)}, "F0F0F 59A00C|"},
+        {"(1z1,'-',7z1)", digits(8), "3-A18F6D4|"},
+        {"(7z1,'/',z1)", digits(8), "3A18F6D/4|"},
+        {"(4z1,1x,8z1)", digits(12), "3A18 F6D4B290|"},
+        {"(8z1,1x,5z1)", digits(13), "3A18F6D4 B2907|"},
+        {"(3z1,1x,3z1)", digits(6), "3A1 8F6|"},
+        {"(5z1,2x,6z1)", digits(11), "3A18F  6D4B29|"},
+        {"(5z1,1x,6z1)", {item16(3), item16(10), item16(17), item16(24), item16(31), item16(38), item16(45),
+                          item16(52), item16(59), item16(66), item16(-1)}, "3A18F 6D4B2F|"},
         {"(3z1,'x',2z1)", {item(0), item(1), item(2), item(3)}, "012x3|"},
         {"(3z2)", {item16(-1), item(5), item(31)}, "FF 51F|"},
         {"(z2,z1,z2)", {item16(0x95), item16(0x12), item16(0x07)}, "952 7|"},
