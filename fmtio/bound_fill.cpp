@@ -93,7 +93,7 @@ void z1_fill(char* q, const Fill* f)
 #if defined(__SSE2__)
 // Two runs of Z1 fields over consecutive 32-bit variables, c fields in all
 // (8 to 12), one template column between them that stays as it is: the
-// fill's len fields, the column, the rest. The digits as one vector, those
+// fill's shape fields, the column, the rest. The digits as one vector, those
 // after the column moved one place on.
 template <std::size_t c, bool last>
 void z1_hole_fill(char* q, const Fill* f)
@@ -112,12 +112,54 @@ void z1_hole_fill(char* q, const Fill* f)
     const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(d, _mm_set1_epi8(9)), _mm_set1_epi8('A' - '9' - 1));
     const __m128i text = _mm_add_epi8(_mm_add_epi8(d, _mm_set1_epi8('0')), letters);
     const __m128i before =
-        _mm_cmplt_epi8(_mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15), _mm_set1_epi8(static_cast<char>(f->len)));
+        _mm_cmplt_epi8(_mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15), _mm_set1_epi8(static_cast<char>(f->shape)));
     const __m128i out = _mm_or_si128(_mm_and_si128(before, text), _mm_andnot_si128(before, _mm_slli_si128(text, 1)));
-    const char kept = at[f->len];
+    const char kept = at[f->shape];
     _mm_storel_epi64(reinterpret_cast<__m128i*>(at), out);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(at + c - 7), _mm_srli_si128(out, c - 7));
-    at[f->len] = kept;
+    at[f->shape] = kept;
+    return next<last>(q, f);
+}
+
+// A run of 2 to 4 Z1 and Z2 fields over 16-bit variables, 4 to 8 columns:
+// both digits of every value at once, a Z2 field's first a blank below 16,
+// then a Z1 field's first digit taken out.
+template <std::size_t c, bool last>
+void z16_fill(char* q, const Fill* f)
+{
+    static_assert(c >= 2 && c <= 4, "one 64-bit word holds the text");
+    char* const at = q + f->col;
+    const std::int16_t* const v = static_cast<const std::int16_t*>(f->var);
+    std::int32_t first;
+    std::memcpy(&first, v, 4);
+    __m128i x = _mm_cvtsi32_si128(first);
+    if constexpr (c >= 3)
+        x = _mm_insert_epi16(x, v[2], 2);
+    if constexpr (c == 4)
+        x = _mm_insert_epi16(x, v[3], 3);
+    const __m128i low = _mm_set1_epi16(15);
+    // Each value's 16 bits as its two digits, the high one first.
+    const __m128i d = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(x, 4), low), _mm_slli_epi16(_mm_and_si128(x, low), 8));
+    const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(d, _mm_set1_epi8(9)), _mm_set1_epi8('A' - '9' - 1));
+    const __m128i text = _mm_add_epi8(_mm_add_epi8(d, _mm_set1_epi8('0')), letters);
+    const __m128i blank = _mm_and_si128(_mm_cmpeq_epi16(_mm_and_si128(x, _mm_set1_epi16(-16)), _mm_setzero_si128()),
+                                        _mm_set1_epi16(0xff));
+    const __m128i shown = _mm_or_si128(_mm_andnot_si128(blank, text), _mm_and_si128(blank, _mm_set1_epi8(' ')));
+    std::uint64_t u;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&u), shown);
+    // Byte order aside: the first column is the word's lowest byte.
+    std::size_t width = 2 * c;
+    for (std::size_t k = c; k-- > 0;) {
+        if (f->shape >> k & 1) {
+            const std::uint64_t before = (std::uint64_t{1} << (16 * k)) - 1;
+            u = (u & before) | (u >> 8 & ~before);
+            --width;
+        }
+    }
+    const std::uint32_t head = static_cast<std::uint32_t>(u);
+    const std::uint32_t tail = static_cast<std::uint32_t>(u >> (8 * (width - 4)));
+    std::memcpy(at, &head, 4);
+    std::memcpy(at + width - 4, &tail, 4);
     return next<last>(q, f);
 }
 #endif
@@ -249,6 +291,13 @@ FillFn z1_hole_of(std::size_t c)
     static constexpr auto fills = z1_hole_fills<last>(std::make_index_sequence<hole_most - hole_least + 1>{});
     return fills[c - hole_least];
 }
+
+template <bool last>
+FillFn z16_of(std::size_t c)
+{
+    static constexpr FillFn fills[] = {z16_fill<2, last>, z16_fill<3, last>, z16_fill<4, last>};
+    return fills[c - 2];
+}
 #endif
 
 template <class T, bool last>
@@ -263,6 +312,7 @@ struct Laid {
     SlotKind kind;
     bool wide;  // its variables are 32-bit
     Fill fill;
+    bool mixed = false;  // Z1 and Z2 fields over 16-bit variables, by shape
 };
 
 template <bool last>
@@ -272,11 +322,18 @@ FillFn function_of(const Laid& l)
     switch (l.kind) {
     case SlotKind::z1:
 #if defined(__SSE2__)
-        if (l.fill.len != 0)
+        if (l.mixed)
+            return z16_of<last>(c);
+        if (l.fill.shape != 0)
             return z1_hole_of<last>(c);
 #endif
         return l.wide ? z1_of<std::int32_t, last>(c) : z1_of<std::int16_t, last>(c);
-    case SlotKind::z2: return l.wide ? z2_of<std::int32_t, last>(c) : z2_of<std::int16_t, last>(c);
+    case SlotKind::z2:
+#if defined(__SSE2__)
+        if (l.mixed)
+            return z16_of<last>(c);
+#endif
+        return l.wide ? z2_of<std::int32_t, last>(c) : z2_of<std::int16_t, last>(c);
     case SlotKind::dec:
         // A field of one column, or one that shows leading zeros, has no
         // room for the blank or needs a zero there.
@@ -337,24 +394,69 @@ bool lay(std::vector<Laid>& laid, const Use& u, const Bound& b, std::int32_t bas
 }
 
 // Two runs of Z1 fields over consecutive 32-bit variables with one column
-// between them become one fill, when one vector holds their digits: its len
-// is the first run's count.
+// between them become one fill, when one vector holds their digits: its
+// shape is the first run's count.
 void join_across_columns(std::vector<Laid>& laid)
 {
 #if defined(__SSE2__)
     for (std::size_t k = 0; k + 1 < laid.size(); ++k) {
         Fill& a = laid[k].fill;
         const Fill& b = laid[k + 1].fill;
-        const auto plain_z1 = [](const Laid& l) { return l.kind == SlotKind::z1 && l.wide && l.fill.len == 0; };
+        const auto plain_z1 = [](const Laid& l) { return l.kind == SlotKind::z1 && l.wide && l.fill.shape == 0; };
         const std::int32_t c = a.count + b.count;
         if (plain_z1(laid[k]) && plain_z1(laid[k + 1]) && b.col == a.col + a.count + 1 &&
             static_cast<const std::int32_t*>(a.var) + a.count == b.var && c >= static_cast<std::int32_t>(hole_least) &&
             c <= static_cast<std::int32_t>(hole_most)) {
-            a.len = a.count;
+            a.shape = a.count;
             a.count = c;
             laid.erase(laid.begin() + static_cast<std::ptrdiff_t>(k) + 1);
         }
     }
+#else
+    (void)laid;
+#endif
+}
+
+// Runs of Z1 and Z2 fields over consecutive 16-bit variables in consecutive
+// columns, 2 to 4 fields and 4 to 8 columns in all, become one fill that
+// makes all their digits at once.
+void join_sixteen_bit_runs(std::vector<Laid>& laid)
+{
+#if defined(__SSE2__)
+    const auto hex16 = [](const Laid& l) {
+        return (l.kind == SlotKind::z1 || l.kind == SlotKind::z2) && !l.wide && l.fill.shape == 0;
+    };
+    const auto columns = [](const Laid& l) { return l.fill.count * (l.kind == SlotKind::z1 ? 1 : 2); };
+    std::vector<Laid> out;
+    for (std::size_t k = 0; k < laid.size();) {
+        std::size_t e = k + 1;
+        std::int32_t fields = laid[k].fill.count, width = columns(laid[k]);
+        if (hex16(laid[k])) {
+            while (e < laid.size() && hex16(laid[e]) && fields + laid[e].fill.count <= 4 &&
+                   laid[e].fill.col == laid[k].fill.col + width &&
+                   laid[e].fill.var == static_cast<const std::int16_t*>(laid[k].fill.var) + fields) {
+                fields += laid[e].fill.count;
+                width += columns(laid[e]);
+                ++e;
+            }
+        }
+        if (!hex16(laid[k]) || fields < 2 || fields > 4 || width < 4) {
+            out.insert(out.end(), laid.begin() + static_cast<std::ptrdiff_t>(k), laid.begin() + static_cast<std::ptrdiff_t>(e));
+            k = e;
+            continue;
+        }
+        Laid run = laid[k];
+        run.mixed = true;
+        run.fill.count = fields;
+        std::int32_t at = 0;
+        for (std::size_t j = k; j < e; ++j)
+            for (std::int32_t i = 0; i < laid[j].fill.count; ++i, ++at)
+                if (laid[j].kind == SlotKind::z1)
+                    run.fill.shape |= 1 << at;
+        out.push_back(run);
+        k = e;
+    }
+    laid = std::move(out);
 #else
     (void)laid;
 #endif
@@ -453,18 +555,19 @@ bool BoundFill::prepare(const Format& f, const Bound* items, std::size_t n)
         return false;
     }
     join_across_columns(laid);
+    join_sixteen_bit_runs(laid);
     const std::size_t blocks = std::max<std::size_t>(1, (len_ + block - 1) / block);
     copy_.assign(blocks * block, ' ');
     span_ = static_cast<std::uint32_t>(copy_.size());
     std::copy_n(text(), len_, copy_.begin());
-    fills_.push_back(Fill{copy_of(blocks), copy_.data(), nullptr, static_cast<std::int32_t>(copy_.size()), 0, 0});
+    fills_.push_back(Fill{copy_of(blocks), copy_.data(), nullptr, static_cast<std::int32_t>(copy_.size()), 0, 0, 0});
     for (const Laid& l : laid) {
         fills_.push_back(l.fill);
         fills_.back().fn = &l == &laid.back() ? function_of<true>(l) : function_of<false>(l);
     }
     // Nothing to fill in: the copy goes on to a fill that does nothing.
     if (fills_.size() == 1)
-        fills_.push_back(Fill{end_fill, nullptr, nullptr, 0, 0, 0});
+        fills_.push_back(Fill{end_fill, nullptr, nullptr, 0, 0, 0, 0});
     return true;
 }
 

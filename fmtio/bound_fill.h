@@ -12,7 +12,8 @@ namespace fmtio {
 
 // One fill: a run of Z1 or Z2 fields in consecutive columns, their values in
 // consecutive variables (two runs of Z1 fields one column apart count as
-// one), or a single I, Z or A field. Each kind and count of
+// one, and so do Z1 and Z2 fields mixed over 16-bit variables), or a single
+// I, Z or A field. Each kind and count of
 // fill is a small function of its own; each but the statement's last ends by
 // going on to the next fill's, so that a statement's fields need no loop, no
 // look at what each fill is, and no registers saved for either.
@@ -20,9 +21,12 @@ struct Fill {
     void (*fn)(char* q, const Fill* f);
     const void* var;   // the first variable, or the text
     const Use* use;    // an I or Z field of any width: its use in the plan
-    std::int32_t len;  // a text: the characters copied; two Z1 runs one column apart: the first one's fields
+    std::int32_t len;  // a text: the characters copied
     std::int32_t col;  // the first field's column; a text: where it goes
     std::int32_t count;  // a run: its fields
+    // Two Z1 runs one column apart: the first one's fields. A run of Z1 and
+    // Z2 fields over 16-bit variables: bit k set when field k is a Z1.
+    std::int32_t shape;
 };
 
 // What a prepared write fills in for its bound items. The kinds and texts of

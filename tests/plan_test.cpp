@@ -413,6 +413,18 @@ TEST(Plan, StepsRenderAsTheWalk)
         {"(3z2)", {item16(-1), item(5), item(31)}, "FF 51F|"},
         {"(z2,z1,z2)", {item16(0x95), item16(0x12), item16(0x07)}, "952 7|"},
         {"(z2,z1,z2)", {item16(0x95), item16(0x12)}, "952|"},
+        // Z1 and Z2 fields over 16-bit values, 2 to 4 fields in 4 to 8
+        // columns, made at once; then runs that are not: too narrow, too
+        // many fields, a column apart, 16-bit and 32-bit values.
+        {"(4z2)", {item16(0x0f), item16(0x10), item16(-1), item16(0x100)}, " F10FF00|"},
+        {"(z1,z2,z1)", {item16(0x3a), item16(0x05), item16(0xfff)}, "A 5F|"},
+        {"(2z1,2z2)", {item16(1), item16(2), item16(0x7fff), item16(-32768)}, "12FF00|"},
+        {"(z2,z2)", {item16(0), item16(16)}, " 010|"},
+        {"(z2,3z1)", {item16(0xe1), item16(0xb), item16(0x1c), item16(-3)}, "E1BCD|"},
+        {"(z1,z2)", {item16(0xab), item16(0xcd)}, "BCD|"},
+        {"(5z2)", {item16(1), item16(0x22), item16(3), item16(0x44), item16(-2)}, " 122 344FE|"},
+        {"(z2,1x,z2)", {item16(0x12), item16(0x34)}, "12 34|"},
+        {"(3z2)", {item16(0x12), item(0x34), item16(0x56)}, "123456|"},
         {"(z1,2x,z2,'-',z1,z2)", {item(0x1b), item(0xc4), item(0x3e), item(0x0f)}, "B  C4-E F|"},
         {"(2z1,z2,3z1)", digits(6), "3A118F6|"},
         {"(5z1)", {item(1), item(2), item(3), item(4), item("x")}, "#6205"},
