@@ -427,7 +427,8 @@ void join_sixteen_bit_runs(std::vector<Laid>& laid)
         return (l.kind == SlotKind::z1 || l.kind == SlotKind::z2) && !l.wide && l.fill.shape == 0;
     };
     const auto columns = [](const Laid& l) { return l.fill.count * (l.kind == SlotKind::z1 ? 1 : 2); };
-    std::vector<Laid> out;
+    // In place: a group of fills leaves one or all of them, never more.
+    std::size_t kept = 0;
     for (std::size_t k = 0; k < laid.size();) {
         std::size_t e = k + 1;
         std::int32_t fields = laid[k].fill.count, width = columns(laid[k]);
@@ -441,8 +442,8 @@ void join_sixteen_bit_runs(std::vector<Laid>& laid)
             }
         }
         if (!hex16(laid[k]) || fields < 2 || fields > 4 || width < 4) {
-            out.insert(out.end(), laid.begin() + static_cast<std::ptrdiff_t>(k), laid.begin() + static_cast<std::ptrdiff_t>(e));
-            k = e;
+            for (; k < e; ++k)
+                laid[kept++] = laid[k];
             continue;
         }
         Laid run = laid[k];
@@ -453,10 +454,10 @@ void join_sixteen_bit_runs(std::vector<Laid>& laid)
             for (std::int32_t i = 0; i < laid[j].fill.count; ++i, ++at)
                 if (laid[j].kind == SlotKind::z1)
                     run.fill.shape |= 1 << at;
-        out.push_back(run);
+        laid[kept++] = run;
         k = e;
     }
-    laid = std::move(out);
+    laid.resize(kept);
 #else
     (void)laid;
 #endif
