@@ -190,6 +190,33 @@ void bit_run(int first, int last, int p) {
         _mm_storeu_si128(out, _mm_unpacklo_epi16(w, zero));
         _mm_storeu_si128(out + 1, _mm_unpackhi_epi16(w, zero));
     };
+    // Sixteen digits a step the same way, two words of bits side by side.
+    const auto sixteen = [&](int d0, int b0) {
+        const auto* at = reinterpret_cast<const __m128i*>(&scan.ibuf[b0]);
+        const auto bits = [&](int k) {
+            const unsigned b = static_cast<unsigned>(_mm_movemask_epi8(_mm_slli_epi16(_mm_loadu_si128(at + k), 7))) |
+                               static_cast<unsigned>(_mm_movemask_epi8(_mm_slli_epi16(_mm_loadu_si128(at + k + 1), 7)))
+                                   << 16;
+            return _mm_cvtsi32_si128(static_cast<int>(b));
+        };
+        const __m128i x = _mm_unpacklo_epi32(bits(0), bits(2));
+        const __m128i d = _mm_unpacklo_epi8(_mm_and_si128(x, low4), _mm_and_si128(_mm_srli_epi16(x, 4), low4));
+        const __m128i lo = _mm_unpacklo_epi8(d, zero);
+        const __m128i hi = _mm_unpackhi_epi8(d, zero);
+        auto* out = reinterpret_cast<__m128i*>(&scan.ipref[d0]);
+        _mm_storeu_si128(out, _mm_unpacklo_epi16(lo, zero));
+        _mm_storeu_si128(out + 1, _mm_unpackhi_epi16(lo, zero));
+        _mm_storeu_si128(out + 2, _mm_unpacklo_epi16(hi, zero));
+        _mm_storeu_si128(out + 3, _mm_unpackhi_epi16(hi, zero));
+    };
+    for (; i + 15 <= last; i += 16, p += 64)
+        sixteen(i, p);
+    // The last sixteen once more, overlapping digits already done: a run of
+    // 17 to 32 digits is two steps whatever its length.
+    if (i <= last && last - first >= 15) {
+        sixteen(last - 15, p + 4 * (last - 15 - i));
+        return;
+    }
     for (; i + 7 <= last; i += 8, p += 32)
         eight(i, p);
     // The last eight digits once more, overlapping digits already done,

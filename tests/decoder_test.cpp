@@ -271,6 +271,34 @@ TEST_F(DecoderTest, BitSerialReadsOnlyItsBytes) {
     }
 }
 
+TEST_F(DecoderTest, BitSerialRandomBytesAsBitByBit) {
+    // Every digit of random records, against the packing read one bit at a
+    // time: four bytes a digit, the first byte's bit 0 lowest.
+    std::uint64_t seed = 20261210;
+    const auto next = [&] {
+        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<int>(seed >> 33);
+    };
+    for (int round = 0; round < 60; ++round) {
+        const int type = round % 3 == 0 ? 10 : round % 3 == 1 ? 12 : 13;
+        Record r = records::blank();
+        for (int k = 2; k <= records::size; ++k)
+            records::set(r, k, next() & 255);
+        records::set(r, 1, type);
+        decode(r);
+        const int n = type == 10 ? 89 : 57;
+        std::string want;
+        for (int d = 1; d <= n; ++d) {
+            const int first = type == 13 || d <= 31 ? 5 + 4 * (d - 1) : d <= 63 ? 257 + 4 * (d - 32) : 513 + 4 * (d - 64);
+            int v = 0;
+            for (int b = 0; b < 4; ++b)
+                v |= (records::get(r, first + b) & 1) << b;
+            want += "0123456789ABCDEF"[v];
+        }
+        EXPECT_EQ(digits(), want + zeros(89 - n)) << "type " << type << ", round " << round;
+    }
+}
+
 TEST_F(DecoderTest, BitSerialBitOrder) {
     struct Row {
         int b[4];
