@@ -91,6 +91,18 @@ void z1_fill(char* q, const Fill* f)
 }
 
 #if defined(__SSE2__)
+// Row k: the first k bytes all ones, the rest zero.
+struct alignas(16) ColumnsBefore {
+    std::uint8_t bytes[16];
+};
+constexpr auto columns_before = [] {
+    std::array<ColumnsBefore, 16> rows{};
+    for (std::size_t k = 0; k < 16; ++k)
+        for (std::size_t j = 0; j < k; ++j)
+            rows[k].bytes[j] = 0xff;
+    return rows;
+}();
+
 // Two runs of Z1 fields over consecutive 32-bit variables, c fields in all
 // (8 to 12), one template column between them that stays as it is: the
 // fill's shape fields, the column, the rest. The digits as one vector, those
@@ -111,8 +123,7 @@ void z1_hole_fill(char* q, const Fill* f)
     const __m128i d = _mm_packus_epi16(_mm_packs_epi32(four(0), four(4)), tail);
     const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(d, _mm_set1_epi8(9)), _mm_set1_epi8('A' - '9' - 1));
     const __m128i text = _mm_add_epi8(_mm_add_epi8(d, _mm_set1_epi8('0')), letters);
-    const __m128i before =
-        _mm_cmplt_epi8(_mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15), _mm_set1_epi8(static_cast<char>(f->shape)));
+    const __m128i before = _mm_load_si128(reinterpret_cast<const __m128i*>(columns_before[f->shape].bytes));
     const __m128i out = _mm_or_si128(_mm_and_si128(before, text), _mm_andnot_si128(before, _mm_slli_si128(text, 1)));
     const char kept = at[f->shape];
     _mm_storel_epi64(reinterpret_cast<__m128i*>(at), out);
