@@ -232,12 +232,15 @@ def main():
           f"{max(r[1] for r in pairs):.3f} (median {statistics.median(r[1] for r in pairs):.3f})")
     print(f"  both wrote {pref_outputs[0]} console bytes and {pref_outputs[1]} listing bytes")
 
-    # Medians too: the same run varies by a few pages with the address layout.
-    rss_small = statistics.median(b.run([preflister, small])[2] for _ in range(a.report_runs))
-    rss_big = statistics.median(rss_big)
-    diff = rss_big - rss_small
-    print(f"peak resident memory (median): 1 MiB file {rss_small:.0f} KiB, {os.path.getsize(big) >> 20} MiB "
-          f"file {rss_big:.0f} KiB (difference {diff:.0f} KiB; target within 64: {verdict(abs(diff) <= 64)})")
+    # The same run's peak takes one of two values about 84 KiB apart, by where
+    # the address layout puts things, so two medians can land on different
+    # ones. The least of each is what the program itself needed: a peak that
+    # grew with the file would raise it.
+    rss_small = [b.run([preflister, small])[2] for _ in range(a.report_runs)]
+    diff = min(rss_big) - min(rss_small)
+    print(f"peak resident memory: 1 MiB file {min(rss_small)} KiB (median {statistics.median(rss_small):.0f}), "
+          f"{os.path.getsize(big) >> 20} MiB file {min(rss_big)} KiB (median {statistics.median(rss_big):.0f}); "
+          f"least against least {diff:+d} KiB (target within 64: {verdict(abs(diff) <= 64)})")
 
     counts = []
     for records in (16, 4096):
