@@ -232,7 +232,7 @@ def main():
           f"{max(r[1] for r in pairs):.3f} (median {statistics.median(r[1] for r in pairs):.3f})")
     print(f"  both wrote {pref_outputs[0]} console bytes and {pref_outputs[1]} listing bytes")
 
-    # The same run's peak takes one of two values about 84 KiB apart, by where
+    # The same run's peak falls near one of two values some 80 KiB apart, by where
     # the address layout puts things, so two medians can land on different
     # ones. The least of each is what the program itself needed: a peak that
     # grew with the file would raise it.

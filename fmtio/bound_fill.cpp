@@ -61,6 +61,15 @@ FillFn copy_of(std::size_t blocks)
     return blocks <= copy_most ? fills[blocks - 1] : copy_long_fill;
 }
 
+#if defined(__SSE2__)
+// Bytes of 0..15 as their hexadecimal digits: 10..15 moved on to the letters.
+inline __m128i hex_text(__m128i d)
+{
+    const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(d, _mm_set1_epi8(9)), _mm_set1_epi8('A' - '9' - 1));
+    return _mm_add_epi8(_mm_add_epi8(d, _mm_set1_epi8('0')), letters);
+}
+#endif
+
 // A run of c Z1 fields: c is known, so each field is a fixed place and a
 // fixed variable, with no loop around them.
 template <class T, std::size_t c, bool last>
@@ -76,8 +85,7 @@ void z1_fill(char* q, const Fill* f)
         const __m128i a = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(v)), low);
         const __m128i b = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(v + c - 4)), low);
         const __m128i d = _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_setzero_si128());
-        const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(d, _mm_set1_epi8(9)), _mm_set1_epi8('A' - '9' - 1));
-        const __m128i text = _mm_add_epi8(_mm_add_epi8(d, _mm_set1_epi8('0')), letters);
+        const __m128i text = hex_text(d);
         const std::int32_t first = _mm_cvtsi128_si32(text);
         const std::int32_t second = _mm_cvtsi128_si32(_mm_srli_si128(text, 4));
         std::memcpy(at, &first, 4);
@@ -121,8 +129,7 @@ void z1_hole_fill(char* q, const Fill* f)
     // beyond the first eight at their start.
     const __m128i tail = _mm_srli_si128(_mm_packs_epi32(four(c - 4), _mm_setzero_si128()), 2 * (12 - c));
     const __m128i d = _mm_packus_epi16(_mm_packs_epi32(four(0), four(4)), tail);
-    const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(d, _mm_set1_epi8(9)), _mm_set1_epi8('A' - '9' - 1));
-    const __m128i text = _mm_add_epi8(_mm_add_epi8(d, _mm_set1_epi8('0')), letters);
+    const __m128i text = hex_text(d);
     const __m128i before = _mm_load_si128(reinterpret_cast<const __m128i*>(columns_before[f->shape].bytes));
     const __m128i out = _mm_or_si128(_mm_and_si128(before, text), _mm_andnot_si128(before, _mm_slli_si128(text, 1)));
     const char kept = at[f->shape];
@@ -151,8 +158,7 @@ void z16_fill(char* q, const Fill* f)
     const __m128i low = _mm_set1_epi16(15);
     // Each value's 16 bits as its two digits, the high one first.
     const __m128i d = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(x, 4), low), _mm_slli_epi16(_mm_and_si128(x, low), 8));
-    const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(d, _mm_set1_epi8(9)), _mm_set1_epi8('A' - '9' - 1));
-    const __m128i text = _mm_add_epi8(_mm_add_epi8(d, _mm_set1_epi8('0')), letters);
+    const __m128i text = hex_text(d);
     const __m128i blank = _mm_and_si128(_mm_cmpeq_epi16(_mm_and_si128(x, _mm_set1_epi16(-16)), _mm_setzero_si128()),
                                         _mm_set1_epi16(0xff));
     const __m128i shown = _mm_or_si128(_mm_andnot_si128(blank, text), _mm_and_si128(blank, _mm_set1_epi8(' ')));
