@@ -117,7 +117,7 @@ TEST(Sharing, ARunWaitsForTheOneBeforeIt) {
             EXPECT_EQ(r.out, "");
             EXPECT_EQ(dir.read("preflist"), "held\r\n");
         } else {
-            EXPECT_EQ(r.status, 0);
+            EXPECT_EQ(r.status, 0) << "\n" << e2e::visible(r.err);
             expect_bytes(r.out, progress_to(3) + eof_end(4), "stdout");
             expect_bytes(dir.read("preflist"), "held\r\n" + head + listing_lines(3) + eof_line(4), "preflist");
         }
@@ -166,7 +166,7 @@ TEST(Signals, InheritedIgnoreIsKept) {
         ASSERT_TRUE(run.feed(records_from(4, 5)));
         run.close_feed();
         Result r = run.finish();
-        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.status, 0) << "\n" << e2e::visible(r.err);
         EXPECT_EQ(r.signal, 0);
         EXPECT_EQ(r.err, "");
         expect_bytes(r.out, progress_to(5) + eof_end(6), "stdout");
@@ -302,7 +302,7 @@ TEST(Files, AppendOnlyListing) {
         GTEST_SKIP() << "this file system or user cannot make a file append-only";
     Result r = run(dir.path(), {"x.dat"});
     std::system(("chattr -a '" + listing + "'").c_str());
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 0) << "\n" << e2e::visible(r.err);
     EXPECT_EQ(r.err, "");
     expect_bytes(r.out, progress_to(2) + eof_end(3), "stdout");
     expect_bytes(dir.read("preflist"), "earlier\r\n" + head + listing_lines(2) + eof_line(3), "preflist");

@@ -35,7 +35,7 @@ TEST(System, NameWithBlanksIsOneWord) {
         ScratchDir dir;
         dir.write(name, "");
         e2e::Result r = e2e::run(dir.path(), {name, "second word"});
-        EXPECT_EQ(r.status, 0) << name;
+        EXPECT_EQ(r.status, 0) << name << "\n" << e2e::visible(r.err);
         EXPECT_EQ(r.err, "") << name;
         expect_bytes(r.out, name + eof_console, name);
         expect_bytes(dir.read("preflist"), banner + " " + name + crlf + header + eof_line, name);
@@ -88,7 +88,7 @@ TEST(Windows, BackslashesSeparateFolders) {
         dir.write("sub/x.dat", "");
         dir.write("my dir/x.dat", "");
         e2e::Result r = e2e::run(dir.path(), {name});
-        EXPECT_EQ(r.status, 0) << name;
+        EXPECT_EQ(r.status, 0) << name << "\n" << e2e::visible(r.err);
         expect_bytes(r.out, name + eof_console, name);
     }
 }
@@ -124,7 +124,7 @@ TEST(Windows, NamesUpTo259Characters) {
         dir.write(name, "");
         e2e::Result r = e2e::run(dir.path(), {name});
         if (length == 259) {
-            EXPECT_EQ(r.status, 0);
+            EXPECT_EQ(r.status, 0) << "\n" << e2e::visible(r.err);
             EXPECT_EQ(r.err, "");
         } else {
             EXPECT_EQ(r.status, 1);

@@ -59,7 +59,7 @@ TEST(RunSetup, NameOnTheCommandLine) {
     ScratchDir dir;
     dir.write("x.dat", "");
     e2e::Result r = e2e::run(dir.path(), {"x.dat"});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 0) << "\n" << e2e::visible(r.err);
     expect_bytes(r.out, "x.dat" + eof_console(1), "stdout");
     EXPECT_EQ(r.err, "");
     expect_bytes(dir.read("preflist"), head("x.dat") + eof_line(1), "preflist");
@@ -93,7 +93,7 @@ TEST(RunSetup, PromptsWhenNoNameIsGiven) {
         ScratchDir dir;
         dir.write("x.dat", "");
         e2e::Result r = e2e::run(dir.path(), row.args, row.input);
-        EXPECT_EQ(r.status, 0) << row.what;
+        EXPECT_EQ(r.status, 0) << row.what << "\n" << e2e::visible(r.err);
         EXPECT_EQ(r.err, "") << row.what;
         // Even an echo that shows nothing leaves a line to end.
         expect_bytes(r.out, row.out + eof_console(1), row.what);
@@ -186,7 +186,7 @@ TEST(RunSetup, LongNamesAreEchoedOverTwoRecords) {
         std::string n = name(row.length);
         dir.write(n, "");
         e2e::Result r = e2e::run(dir.path(), {n});
-        EXPECT_EQ(r.status, 0) << row.length;
+        EXPECT_EQ(r.status, 0) << row.length << "\n" << e2e::visible(r.err);
         expect_bytes(r.out, row.console + eof_console(1), "stdout");
         expect_bytes(dir.read("preflist"), banner + row.listed + header + eof_line(1), "preflist");
     }
@@ -198,7 +198,7 @@ TEST(Scan, ThreeRecordExample) {
     auto s2 = stamp(99, 123, 10, 20, 45, 0x0A7);
     dir.write("x.dat", file_bytes({records::nibble(8, s1), records::nibble(8, s2), records::plain(0)}));
     e2e::Result r = e2e::run(dir.path(), {"x.dat"});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 0) << "\n" << e2e::visible(r.err);
     EXPECT_EQ(r.err, "");
     expect_bytes(dir.read("preflist"),
                  head("x.dat") + std::string(23, ' ') + "Station ID: 0A7\r\n" +
@@ -223,7 +223,7 @@ TEST(Scan, PartialRecordIsNotListed) {
     ScratchDir dir;
     dir.write("x.dat", file_bytes({records::plain(0), records::plain(1), records::plain(4)}, 100));
     e2e::Result r = e2e::run(dir.path(), {"x.dat"});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 0) << "\n" << e2e::visible(r.err);
     expect_bytes(dir.read("preflist"),
                  head("x.dat") +
                      "     1  0 00000 000000\r\n"
@@ -250,7 +250,7 @@ TEST(Scan, StationsZeroFormsAndDecoderLines) {
     dir.write("x.dat", file_bytes({nib0, zero2, keyed2, records::bcd_header(3, mismatch), zero15, rejected,
                              records::plain(56)}));
     e2e::Result r = e2e::run(dir.path(), {"x.dat"});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 0) << "\n" << e2e::visible(r.err);
     const std::string station = std::string(23, ' ') + "Station ID: ";
     expect_bytes(dir.read("preflist"),
                  head("x.dat") +
@@ -326,7 +326,7 @@ TEST(Progress, OneLinePerRangeStart) {
     dir.write("x.dat", file_bytes({keyed(2, 1, 2, s), keyed(2, 1, 2, s), records::nibble(8, s), keyed(3, 1, 2, s),
                              keyed(15, 0, 102, s), keyed(2, 3, 4, s)}));
     e2e::Result r = e2e::run(dir.path(), {"x.dat"});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 0) << "\n" << e2e::visible(r.err);
     // The first key change follows the pending echo: its empty record ends the echo's line.
     const std::string want = "x.dat\r\n\r\n" + whole(1, 2, "99123", "102030") + whole(2, 2, "99123", "102030") +
                              whole(3, 8, "99123", "102030") + whole(4, 3, "99123", "102030") +
@@ -366,7 +366,7 @@ TEST(Progress, ZeroRangeStartIsFlagged) {
     records::spoil(rejected, 2);
     dir.write("x.dat", file_bytes({rejected, keyed(3, 0, 0, s), records::nibble(8, s), keyed(15, 0, 0, s)}));
     e2e::Result r = e2e::run(dir.path(), {"x.dat"});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 0) << "\n" << e2e::visible(r.err);
     // A rejected record has no key: no change, the plain format.
     const std::string want = "x.dat\r\n" + progress(1, -98, "00000", "000000") + new_key +
                              whole(2, 3, "01002", "030405", true) + whole(3, 8, "01002", "030405") +
@@ -399,7 +399,7 @@ TEST(Progress, RealTerminalHoldsOneLinePerRangeStart) {
     dir.write("x.dat", file_bytes(recs));
 
     e2e::Result r = e2e::run_on_terminal(dir.path(), {"x.dat"});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 0) << "\n" << e2e::visible(r.err);
     std::vector<std::string> shown = e2e::screen(r.out);
     const std::vector<std::string> expected = {
         "x.dat",
@@ -416,7 +416,7 @@ TEST(Progress, RealTerminalHoldsOneLinePerRangeStart) {
 
     // Typed answers on an interactive console: the same screen below the questions.
     r = e2e::run_on_terminal(dir.path(), {}, "x.dat\ntyped.dat\n");
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 0) << "\n" << e2e::visible(r.err);
     shown = e2e::screen(r.out);
     ASSERT_GE(shown.size(), 4u);
     EXPECT_EQ(shown[0], "File name missing or blank - please enter file name");
