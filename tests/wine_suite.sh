@@ -63,12 +63,31 @@ fi
 
 # One Wine server for all the runs (unless one serves the prefix already), ended after them.
 "$wineserver" -p || true
+# Each case limits its own runs; this bounds the whole program as well.
+run_tests() {
+  PREFLISTER_BIN=$wrapper PREFLISTER_BIN_SYSTEM=windows \
+    timeout -k 10 1800 "$linux/tests/$1" --gtest_filter="$2" 2>&1 | tee "$log"
+}
+
+# One or two cases that failed are run once more on their own. On a freshly
+# made machine a single run under Wine has been seen to end with status 1 and
+# nothing written, once in the whole suite, and never since. A fault of ours
+# fails again and fails the suite, and what the first run printed stays in
+# the log; more failures than that are never put down to Wine.
+log=$(mktemp)
 status=0
 for t in $tests; do
   echo "== $t against the $arch build"
-  # Each case limits its own runs; this bounds the whole program as well.
-  PREFLISTER_BIN=$wrapper PREFLISTER_BIN_SYSTEM=windows \
-    timeout -k 10 1800 "$linux/tests/$t" --gtest_filter="-$exclude" || status=1
+  run_tests "$t" "-$exclude" && continue
+  # The summary's lines: the name, and for a parameterised case what it was given.
+  failed=$(grep -v ' ms)$' "$log" | sed -n 's/^\[  FAILED  \] \([^ ,]*\).*/\1/p' | sort -u | paste -sd: -)
+  if [ -z "$failed" ] || [ "$(echo "$failed" | tr -cd : | wc -c)" -gt 1 ]; then
+    status=1
+    continue
+  fi
+  echo "== $t against the $arch build: once more, $failed"
+  run_tests "$t" "$failed" || status=1
 done
+rm -f "$log"
 "$wineserver" -k || true
 exit $status
