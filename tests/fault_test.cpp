@@ -130,6 +130,35 @@ TEST(Fault, InterruptKeepsTheWholeListingLines) {
     }
 }
 
+// A data file that arrives through a FIFO in pieces that do not match the
+// reads: most reads come back short, one ends inside a piece, and the last
+// record stops part-way. Every record must be put together from the right
+// bytes in the right order, and the part at the end left out.
+TEST(Fault, DataInOddPiecesIsReadAsWhole) {
+    if (e2e::windows_build()) GTEST_SKIP() << "the data file is a FIFO";
+    const int records = 3;
+    const std::string data = records_from(1, records) + record(records + 1).substr(0, 1500);
+    for (std::size_t piece : {7u, 1000u, 1023u, 1025u, 3000u, 4097u}) {
+        SCOPED_TRACE("pieces of " + std::to_string(piece));
+        ScratchDir dir;
+        ASSERT_EQ(mkfifo(dir.file("x.dat").c_str(), 0600), 0);
+        e2e::Session run(dir.path(), {"x.dat"});
+        ASSERT_TRUE(run.open_feed(dir.file("x.dat")));
+        for (std::size_t at = 0; at < data.size(); at += piece) {
+            ASSERT_TRUE(run.feed(data.substr(at, piece)));
+            // A pause lets the program take in what is there before more comes.
+            usleep(100);
+        }
+        run.close_feed();
+        e2e::Result r = run.finish();
+        EXPECT_EQ(r.status, 0) << "\n" << visible(r.err);
+        expect_bytes(r.out, progress_to(records) + " \r\n-- eof at irec=    4 --\r\n\r\n" + stop_text + crlf,
+                     "stdout");
+        expect_bytes(dir.read("preflist"), head + listing_lines(records) + " -- eof at irec=    4 --\r\n",
+                     "preflist");
+    }
+}
+
 // Standard output a pipe whose reader has gone (preflister x.dat | head -c 1):
 // the failing console write ends the run with an error report, and the exit
 // still writes out the listing.
