@@ -144,18 +144,25 @@ Failure read_chunks(Handle h, void* buf, std::size_t chunk, std::size_t n, std::
     const int fd = static_cast<int>(h);
     Failure f = Failure::none;
     *ended = false;
-    for (;;) {
+    // Whether to read again. Written out four times below: each read of a
+    // four-chunk record then has a test of its own that goes the same way
+    // every record. One test for all four, reached straight from the
+    // system's code, was guessed wrong at every record's last read.
+    const auto again = [&] {
         const ssize_t r = ::read(fd, q, chunk);
         if (r > 0) {
             q += r;
-            if (q > last) break;
-        } else if (r == 0) {
-            *ended = true;
-            break;
-        } else if (errno != EINTR) {
-            f = from_errno(errno);
-            break;
+            return q <= last;
         }
+        if (r == 0) {
+            *ended = true;
+            return false;
+        }
+        if (errno == EINTR) return true;
+        f = from_errno(errno);
+        return false;
+    };
+    while (again() && again() && again() && again()) {
     }
     *done = static_cast<std::size_t>(q - p);
     return f;
