@@ -16,8 +16,8 @@
 #include "bench/plan.h"
 #include "driver/scan_loop.h"
 #include "driver/setup.h"
-#include "fmtio/platform.h"
-#include "fmtio/units.h"
+#include "fmtio/platform/platform.h"
+#include "fmtio/units/units.h"
 
 namespace {
 

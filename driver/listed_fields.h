@@ -2,7 +2,7 @@
 #pragma once
 #include <array>
 
-#include "fmtio/items.h"
+#include "fmtio/format/items.h"
 
 namespace driver {
 

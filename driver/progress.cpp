@@ -2,8 +2,8 @@
 
 #include "driver/listed_fields.h"
 #include "driver/run_state.h"
-#include "fmtio/prepared_unit_write.h"
-#include "fmtio/statements.h"
+#include "fmtio/compiled/prepared_unit_write.h"
+#include "fmtio/units/statements.h"
 #include "preface/scan_state.h"
 
 namespace driver {

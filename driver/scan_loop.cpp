@@ -3,9 +3,9 @@
 #include "driver/listed_fields.h"
 #include "driver/progress.h"
 #include "driver/run_state.h"
-#include "fmtio/prepared_unit_write.h"
-#include "fmtio/statements.h"
-#include "fmtio/units.h"
+#include "fmtio/compiled/prepared_unit_write.h"
+#include "fmtio/units/statements.h"
+#include "fmtio/units/units.h"
 #include "preface/decoder.h"
 #include "preface/scan_state.h"
 

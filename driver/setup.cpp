@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "driver/run_state.h"
-#include "fmtio/statements.h"
-#include "fmtio/units.h"
+#include "fmtio/units/statements.h"
+#include "fmtio/units/units.h"
 #include "preface/scan_state.h"
 
 namespace driver {

@@ -8,8 +8,8 @@
 #include <emmintrin.h>
 #endif
 
-#include "fmtio/prepared.h"
-#include "fmtio/statements.h"
+#include "fmtio/compiled/prepared.h"
+#include "fmtio/units/statements.h"
 #include "preface/scan_state.h"
 
 namespace preface {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "fmtio/command_line.h"
+#include "fmtio/platform/command_line.h"
 
 using fmtio::platform::split_command_line;
 using Words = std::vector<std::string>;

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "fmtio/units.h"
+#include "fmtio/units/units.h"
 #include "preface/decoder.h"
 #include "preface/scan_state.h"
 #include "tests/fake_process.h"

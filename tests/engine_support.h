@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "fmtio/errors.h"
-#include "fmtio/record_sink.h"
+#include "fmtio/format/errors.h"
+#include "fmtio/format/record_sink.h"
 
 namespace engine_support {
 

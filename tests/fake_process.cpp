@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "fmtio/units.h"
+#include "fmtio/units/units.h"
 
 namespace testing_support {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "fmtio/errors.h"
-#include "fmtio/platform.h"
+#include "fmtio/format/errors.h"
+#include "fmtio/platform/platform.h"
 
 namespace testing_support {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "fmtio/format.h"
-#include "fmtio/render.h"
-#include "fmtio/statements.h"
+#include "fmtio/format/format.h"
+#include "fmtio/format/render.h"
+#include "fmtio/units/statements.h"
 #include "tests/engine_support.h"
 
 using namespace fmtio;

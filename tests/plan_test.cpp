@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "fmtio/bound_fill.h"
-#include "fmtio/format.h"
-#include "fmtio/prepared.h"
-#include "fmtio/render.h"
-#include "fmtio/statements.h"
+#include "fmtio/compiled/bound_fill.h"
+#include "fmtio/format/format.h"
+#include "fmtio/compiled/prepared.h"
+#include "fmtio/format/render.h"
+#include "fmtio/units/statements.h"
 #include "tests/engine_support.h"
 
 using namespace fmtio;

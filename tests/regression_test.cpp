@@ -7,10 +7,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "fmtio/format.h"
-#include "fmtio/platform.h"
-#include "fmtio/statements.h"
-#include "fmtio/units.h"
+#include "fmtio/format/format.h"
+#include "fmtio/platform/platform.h"
+#include "fmtio/units/statements.h"
+#include "fmtio/units/units.h"
 #include "tests/test_support.h"
 
 using testing_support::ScratchDir;

@@ -7,11 +7,11 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "fmtio/format.h"
-#include "fmtio/platform.h"
-#include "fmtio/prepared_unit_write.h"
-#include "fmtio/statements.h"
-#include "fmtio/units.h"
+#include "fmtio/format/format.h"
+#include "fmtio/platform/platform.h"
+#include "fmtio/compiled/prepared_unit_write.h"
+#include "fmtio/units/statements.h"
+#include "fmtio/units/units.h"
 #include "tests/fake_process.h"
 #include "tests/test_support.h"
 

@@ -12,8 +12,8 @@
 #include <cstring>
 #include <string>
 
-#include "fmtio/errors.h"
-#include "fmtio/units.h"
+#include "fmtio/format/errors.h"
+#include "fmtio/units/units.h"
 #include "preface/decoder.h"
 #include "preface/scan_state.h"
 #include "tests/fake_process.h"

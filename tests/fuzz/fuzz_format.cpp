@@ -19,12 +19,12 @@
 #include <string>
 #include <vector>
 
-#include "fmtio/bound_fill.h"
-#include "fmtio/errors.h"
-#include "fmtio/format.h"
-#include "fmtio/items.h"
-#include "fmtio/render.h"
-#include "fmtio/statements.h"
+#include "fmtio/compiled/bound_fill.h"
+#include "fmtio/format/errors.h"
+#include "fmtio/format/format.h"
+#include "fmtio/format/items.h"
+#include "fmtio/format/render.h"
+#include "fmtio/units/statements.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include "driver/run_state.h"
 #include "driver/scan_loop.h"
 #include "driver/setup.h"
-#include "fmtio/platform.h"
+#include "fmtio/platform/platform.h"
 #include "preface/scan_state.h"
 #include "tests/fake_process.h"
 
