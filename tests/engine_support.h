@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "fmtio/format/errors.h"
 #include "fmtio/format/record_sink.h"
@@ -36,25 +35,6 @@ struct Recorder final : fmtio::RecordSink {
         out.append(d, n);
         out += open ? '>' : '|';
     }
-};
-
-// The same for a sink that takes records built in its own storage, held to
-// exactly the room asked for, so that a write past it shows under the
-// sanitizers.
-struct InPlaceRecorder final : fmtio::RecordSink {
-    std::string out;
-    std::vector<char> built;
-    void record(const char* d, std::size_t n, bool open) override
-    {
-        out.append(d, n);
-        out += open ? '>' : '|';
-    }
-    char* room(std::size_t n) override
-    {
-        built.assign(n ? n : 1, '#');
-        return built.data();
-    }
-    void commit(std::size_t n, bool open) override { record(built.data(), n, open); }
 };
 
 } // namespace engine_support

@@ -9,7 +9,7 @@
 
 #include "fmtio/format/format.h"
 #include "fmtio/format/render.h"
-#include "fmtio/units/statements.h"
+#include "fmtio/format/internal.h"
 #include "tests/engine_support.h"
 
 using namespace fmtio;

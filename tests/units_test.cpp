@@ -7,9 +7,9 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "fmtio/compiled/prepared_unit_write.h"
 #include "fmtio/format/format.h"
 #include "fmtio/platform/platform.h"
-#include "fmtio/compiled/prepared_unit_write.h"
 #include "fmtio/units/statements.h"
 #include "fmtio/units/units.h"
 #include "tests/fake_process.h"

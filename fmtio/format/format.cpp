@@ -1,4 +1,4 @@
-// Compiles a format string into the flat op list the renderer and parser walk.
+// Compiles a format string into the flat op list that the walk and the compiled statements read.
 #include "fmtio/format/format.h"
 
 #include <cstring>
@@ -7,7 +7,6 @@ namespace fmtio {
 
 namespace {
 
-constexpr int max_depth = 16;
 // Widths, digit counts, skips and repeats above this are refused: no record
 // needs them, and it keeps a hostile format from asking for gigabyte fields.
 constexpr int max_number = 32767;
@@ -180,7 +179,7 @@ struct Parser {
             case '(':
                 if (has_r && r == 0)
                     return fault(Error::fmt_bad_repeat);
-                if (depth == max_depth)
+                if (depth == max_group_depth)
                     return fault(Error::fmt_too_deep);
                 ++i;
                 if (depth == 0)
@@ -269,9 +268,6 @@ Format::Format(const char* text, int len)
                 reverts_to_data_ = true;
         }
     }
-    planned_ = make_plan(ops_, pool_.data(), reversion_, plan_);
-    if (!planned_)
-        plan_ = Plan{};
 }
 
 } // namespace fmtio

@@ -5,7 +5,6 @@
 
 #include "fmtio/format/errors.h"
 #include "fmtio/format/ops.h"
-#include "fmtio/compiled/plan.h"
 
 namespace fmtio {
 
@@ -26,8 +25,6 @@ public:
     // statement asks, so it is found once here.
     bool has_data() const { return has_data_; }
     bool reverts_to_data() const { return reverts_to_data_; }
-    // The same format laid out ahead, or nullptr for one walked op by op.
-    const Plan* plan() const { return planned_ ? &plan_ : nullptr; }
 
 private:
     std::vector<Op> ops_;
@@ -36,8 +33,6 @@ private:
     int error_ = 0;
     bool has_data_ = false;
     bool reverts_to_data_ = false;
-    bool planned_ = false;
-    Plan plan_;
 };
 
 } // namespace fmtio

@@ -7,7 +7,11 @@ namespace fmtio {
 
 // Hands out the data descriptor for each waiting item and carries out
 // everything between them (literals, skips, slashes, groups, reversion) on
-// the record, which is the output record or the input record being read.
+// the record: the output record, the input record being read, or the record
+// that a compiled statement lays out ahead. This is the one place where
+// literals, skips, slashes and the backslash are interpreted. A record type
+// whose `reverts` is false takes one pass only: with items left at the
+// format's end, the scan stops there as if it were the final scan.
 template <class Rec>
 class FormatControl {
 public:
@@ -51,7 +55,7 @@ public:
                 ++pos_;
                 break;
             case OpKind::group_open:
-                if (depth_ == max_depth)  // the compiler refuses deeper formats
+                if (depth_ == max_group_depth)  // the compiler refuses deeper formats
                     fail(Error::fmt_too_deep, stmt_, name_);
                 stack_[depth_++] = Frame{pos_, op.repeat};
                 ++pos_;
@@ -76,7 +80,7 @@ public:
                 ++pos_;
                 return cur_;
             case OpKind::end:
-                if (!waiting)
+                if (!waiting || !Rec::reverts)
                     return nullptr;
                 // Without a data descriptor after the reversion point, the
                 // items left over would send the scan round for ever.
@@ -91,8 +95,6 @@ public:
     }
 
 private:
-    static constexpr int max_depth = 16;
-
     struct Frame {
         int open;  // index of the group's "(" op
         int left;  // passes still to run, this one included
@@ -106,7 +108,7 @@ private:
     Stmt stmt_;
     const char* name_;
     int pos_ = 0;
-    Frame stack_[max_depth];
+    Frame stack_[max_group_depth];
     int depth_ = 0;
     const Op* cur_ = nullptr;
     int left_ = 0;

@@ -1,9 +1,9 @@
-// Internal write and read: a character variable as the one record.
+// Internal write and read: a character variable as the one record of a statement.
+#include "fmtio/format/internal.h"
+
 #include <cstring>
 
-#include "fmtio/compiled/prepared.h"
 #include "fmtio/format/render.h"
-#include "fmtio/units/statements.h"
 
 namespace fmtio {
 
@@ -36,52 +36,13 @@ private:
 
 void write_internal(char* var, int len, const Format& f, const Item* items, std::size_t n)
 {
-    std::size_t room = var && len > 0 ? static_cast<std::size_t>(len) : 0;
-    if (render_in_place(f, items, n, var, room, Stmt::write, internal_name))
-        return;
-    VariableSink sink(var, room);
+    VariableSink sink(var, var && len > 0 ? static_cast<std::size_t>(len) : 0);
     render(f, items, n, sink, Stmt::write, internal_name);
 }
 
 void read_internal(const char* var, int len, const Format& f, const ReadItem* items, std::size_t n)
 {
     parse(f, var, var && len > 0 ? static_cast<std::size_t>(len) : 0, items, n, internal_name);
-}
-
-PreparedWrite::PreparedWrite(char* var, int len, const Format& f, const Bound* items, std::size_t n)
-    : var_(var), len_(len), f_(f), items_(items, items + n), values_(n)
-{
-    const std::size_t room = var && len > 0 ? static_cast<std::size_t>(len) : 0;
-    if (!fill_.prepare(f, items, n) || !fill_.whole() || room < 8 || room > static_cast<std::size_t>(blanks_after) ||
-        fill_.template_len() > room)
-        fill_ = BoundFill();
-}
-
-void PreparedWrite::operator()() const
-{
-    if (!fill_.ready()) {
-        general();
-        return;
-    }
-    // Everything the statement needs is fetched before the variable is
-    // written, which could otherwise be anything the fetches read.
-    char* const var = var_;
-    const std::size_t room = static_cast<std::size_t>(len_);
-    const char* const padded = fill_.padded();
-    const Fill* const chain = fill_.chain();
-    const auto first = chain->fn;
-    // The template and the blanks after it, as two moves of 8 that overlap.
-    std::memcpy(var, padded, 8);
-    std::memcpy(var + room - 8, padded + room - 8, 8);
-    first(var, chain);
-}
-
-// Out of line: the short way then saves no registers for it.
-[[gnu::noinline]] void PreparedWrite::general() const
-{
-    for (std::size_t k = 0; k < items_.size(); ++k)
-        values_[k] = value_of(items_[k]);
-    write_internal(var_, len_, f_, values_.data(), values_.size());
 }
 
 } // namespace fmtio

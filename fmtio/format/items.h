@@ -43,6 +43,13 @@ inline Item value_of(const Bound& b)
     }
 }
 
+// The items bound ones are now, as a plain statement takes them.
+inline void values_of(const Bound* b, std::size_t n, Item* values)
+{
+    for (std::size_t k = 0; k < n; ++k)
+        values[k] = value_of(b[k]);
+}
+
 // A read item: a 32-bit integer or a fixed-length character variable.
 struct ReadItem {
     std::int32_t* ival;   // set for an integer

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "fmtio/format/field_text.h"
 #include "fmtio/format/render.h"
 
 namespace fmtio {
@@ -64,19 +65,14 @@ void render_list(const Item* items, std::size_t n, RecordSink& sink)
             rec.text(it.text, it.len > 0 && it.text ? static_cast<std::size_t>(it.len) : 0);
             continue;
         }
-        // A number is a blank and its decimal digits.
+        // A number is a blank, its sign and its decimal digits.
         char text[12];
-        std::size_t at = sizeof text;
-        std::int32_t v = it.value;
-        std::uint32_t m = v < 0 ? 0u - static_cast<std::uint32_t>(v) : static_cast<std::uint32_t>(v);
-        do {
-            text[--at] = static_cast<char>('0' + m % 10);
-            m /= 10;
-        } while (m != 0);
-        if (v < 0)
-            text[--at] = '-';
-        text[--at] = ' ';
-        rec.whole(text + at, sizeof text - at);
+        char* const end = text + sizeof text;
+        char* p = decimal_digits(end, magnitude(it.value));
+        if (it.value < 0)
+            *--p = '-';
+        *--p = ' ';
+        rec.whole(p, static_cast<std::size_t>(end - p));
     }
     rec.end();
 }

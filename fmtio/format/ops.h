@@ -4,6 +4,10 @@
 
 namespace fmtio {
 
+// Groups nest up to this deep; the compiler refuses a deeper format, so the
+// walk's stack of open groups never needs more.
+constexpr int max_group_depth = 16;
+
 enum class OpKind : std::uint8_t {
     literal,      // text at [pos, pos + len) of the literal pool, delimiters undoubled
     skip,         // nX: n in width

@@ -14,6 +14,9 @@ namespace fmtio {
 // record longer than the inline room moves to the heap.
 class OutputRecord {
 public:
+    // A slash or a reversion ends the record and the scan goes on.
+    static constexpr bool reverts = true;
+
     explicit OutputRecord(RecordSink& sink) : sink_(sink) {}
     OutputRecord(const OutputRecord&) = delete;
     OutputRecord& operator=(const OutputRecord&) = delete;
@@ -23,20 +26,7 @@ public:
         if (n > 0)
             std::memcpy(place(n), p, n);
     }
-    void put(char c) { *place(1) = c; }
-    void fill(char c, std::size_t n)
-    {
-        if (n > 0)
-            std::memset(place(n), c, n);
-    }
     void blanks(std::size_t n) { pending_ += n; }
-    std::size_t pending() const { return pending_; }
-    // The last n characters written, all blanks, become pending blanks again.
-    void unwrite_blanks(std::size_t n)
-    {
-        len_ -= n;
-        pending_ += n;
-    }
     void mark_open() { open_ = true; }
 
     // Slash and reversion. The backslash mark belongs to the record it was

@@ -1,4 +1,4 @@
-// The format engine's three statements: formatted output, list-directed output, formatted input.
+// The walk: a compiled format carried out op by op on its items, into records or out of one; and list-directed output.
 #pragma once
 #include <cstddef>
 
@@ -12,19 +12,12 @@ namespace fmtio {
 // The name an internal write or read fails under.
 inline constexpr char internal_name[] = "internal";
 
-// Renders items by a compiled format. A failure (malformed format, an item the
-// descriptor cannot take) ends the run through fail(err, stmt, name).
+// Renders items by a compiled format into records for the sink. It is the
+// reference and the general path: a compiled statement does what this does.
+// A failure (malformed format, an item the descriptor cannot take) ends the
+// run through fail(err, stmt, name).
 void render(const Format& f, const Item* items, std::size_t n, RecordSink& sink, Stmt stmt,
             const char* name);
-// An internal write of a format whose one record is a run's template: the
-// record is built in the variable itself, the rest of it blanked. False,
-// with nothing done, for any other format or more items than the run has.
-bool render_in_place(const Format& f, const Item* items, std::size_t n, char* var, std::size_t room,
-                     Stmt stmt, const char* name);
-// The same by walking the format op by op, as a format without a plan is:
-// the reference that the planned rendering must match record for record.
-void render_stepwise(const Format& f, const Item* items, std::size_t n, RecordSink& sink, Stmt stmt,
-                     const char* name);
 
 // The list-directed layout: one leading blank, at most 79 characters after it.
 void render_list(const Item* items, std::size_t n, RecordSink& sink);
@@ -32,8 +25,5 @@ void render_list(const Item* items, std::size_t n, RecordSink& sink);
 // Parses one record of text by a format into the read items.
 void parse(const Format& f, const char* text, std::size_t len, const ReadItem* items,
            std::size_t n, const char* name);
-// The same by walking the format op by op.
-void parse_stepwise(const Format& f, const char* text, std::size_t len, const ReadItem* items,
-                    std::size_t n, const char* name);
 
 } // namespace fmtio

@@ -35,10 +35,13 @@ struct Connection : RecordSink {
 
     // A text file's record into the buffer.
     void record(const char* data, std::size_t len, bool keep_open) override;
-    // A text file's record, with its line end, in the buffer as it stands:
-    // built in place only when no write would be due for it.
-    char* room(std::size_t n) override;
-    void commit(std::size_t len, bool keep_open) override;
+    // Where a record of up to n characters can be built in place, in the
+    // connection's own storage, or nullptr when it cannot take one there
+    // (then record() takes it); commit() hands on the record built there,
+    // with its length, at most n. A text file's record, with its line end,
+    // goes in the buffer as it stands: only when no write would be due for it.
+    virtual char* room(std::size_t n);
+    virtual void commit(std::size_t len, bool keep_open);
     // Writes out a text file's buffer; false, with the reason, when it cannot.
     bool flush(platform::Failure* why);
     // Writes out the buffer and closes the file; the entry is free again. A

@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "fmtio/format/format.h"
+#include "fmtio/format/internal.h"
 #include "fmtio/format/items.h"
 #include "fmtio/units/unit_numbers.h"
 
@@ -17,18 +18,6 @@ inline void write_formatted(int unit, const Format& f, std::initializer_list<Ite
 void write_list_directed(int unit, const Item* items, std::size_t n);
 inline void write_list_directed(int unit, std::initializer_list<Item> items) {
     write_list_directed(unit, items.begin(), items.size());
-}
-
-// Renders into var[0, len) as a single record; the rest of var becomes blanks.
-void write_internal(char* var, int len, const Format& f, const Item* items, std::size_t n);
-inline void write_internal(char* var, int len, const Format& f, std::initializer_list<Item> items) {
-    write_internal(var, len, f, items.begin(), items.size());
-}
-
-void read_internal(const char* var, int len, const Format& f, const ReadItem* items, std::size_t n);
-inline void read_internal(const char* var, int len, const Format& f,
-                          std::initializer_list<ReadItem> items) {
-    read_internal(var, len, f, items.begin(), items.size());
 }
 
 // Reads one console line and parses it.

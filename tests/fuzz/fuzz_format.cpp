@@ -1,10 +1,11 @@
 // Format strings and item lists through the format engine: compile, render,
 // list-directed output, internal write and internal read.
 //
-// A format with a plan must render and read exactly as the same format walked
-// op by op: the same records, marks, values and errors; and where its fields
-// can be laid out for items bound to variables, the bound fills must build
-// the record the renderer hands on.
+// The compiled statements must do what the walk does: where the fields can
+// be laid out for items bound to variables, the bound fills must build the
+// record the walk hands on; a prepared internal write must leave the
+// variable as the walk's internal write does, and a prepared internal read
+// must store the values and fail with the error that the walk's read does.
 //
 // Input: byte 0 the internal variable's length, byte 1 the format's length,
 // the format text, then the items, each a kind byte and its value bytes. The
@@ -82,16 +83,6 @@ struct Recorder final : fmtio::RecordSink {
         bytes += len;
     }
 
-    // With in_place, records the engine offers to build in the sink's own
-    // storage are built there, in exactly the room asked for.
-    bool in_place = false;
-    std::unique_ptr<char[]> built;
-    char* room(std::size_t n) override {
-        if (!in_place) return nullptr;
-        built.reset(new char[n ? n : 1]);
-        return built.get();
-    }
-    void commit(std::size_t len, bool keep_open) override { record(built.get(), len, keep_open); }
 };
 
 // What a write left: its records with their marks, and its error.
@@ -209,44 +200,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!f.ok() && e.error != f.error()) finding("format error not the compiled one");
         render_error = static_cast<int>(e.error);
     }
-    {
-        Recorder walk;
-        int walk_error = 0;
-        try {
-            fmtio::render_stepwise(f, items.data(), items.size(), walk, fmtio::Stmt::write, "fuzz");
-        } catch (const Failed& e) {
-            walk_error = static_cast<int>(e.error);
-        }
-        if (trace(rec, render_error) != trace(walk, walk_error)) finding("planned rendering differs from the walk");
-    }
-    {
-        Recorder placed;
-        placed.in_place = true;
-        int placed_error = 0;
-        try {
-            fmtio::render(f, items.data(), items.size(), placed, fmtio::Stmt::write, "fuzz");
-        } catch (const Failed& e) {
-            placed_error = static_cast<int>(e.error);
-        }
-        if (trace(placed, placed_error) != trace(rec, render_error)) finding("rendering in place differs");
-    }
     if (rec.open_before_end) finding("a record before the last kept the line open");
     if (!f.ok() && rendered) finding("malformed format rendered");
 
     // The items bound to variables of their own, each in a block of its
     // size; the fills build the record in a block of exactly its length.
+    std::vector<std::unique_ptr<std::int32_t>> wide;
+    std::vector<std::unique_ptr<std::int16_t>> narrow;
+    std::vector<fmtio::Bound> bound;
+    for (const Item& it : items) {
+        if (it.kind == Item::i32)
+            bound.push_back(fmtio::bind(*wide.emplace_back(new std::int32_t(it.value))));
+        else if (it.kind == Item::i16)
+            bound.push_back(fmtio::bind(*narrow.emplace_back(new std::int16_t(static_cast<std::int16_t>(it.value)))));
+        else
+            bound.push_back(fmtio::bind(it.text, it.len));
+    }
     {
-        std::vector<std::unique_ptr<std::int32_t>> wide;
-        std::vector<std::unique_ptr<std::int16_t>> narrow;
-        std::vector<fmtio::Bound> bound;
-        for (const Item& it : items) {
-            if (it.kind == Item::i32)
-                bound.push_back(fmtio::bind(*wide.emplace_back(new std::int32_t(it.value))));
-            else if (it.kind == Item::i16)
-                bound.push_back(fmtio::bind(*narrow.emplace_back(new std::int16_t(static_cast<std::int16_t>(it.value)))));
-            else
-                bound.push_back(fmtio::bind(it.text, it.len));
-        }
         fmtio::BoundFill fill;
         if (fill.prepare(f, bound.data(), bound.size())) {
             if (!rendered) finding("bound fills took items the renderer refused");
@@ -259,9 +229,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // Internal write: one record that fits, else the overflow error; the
-    // variable ends up holding the record and blanks.
+    // variable ends up holding the record and blanks. The same statement
+    // prepared leaves the same, or fails the same way.
     std::unique_ptr<char[]> var(new char[var_len ? var_len : 1]);
     std::memset(var.get(), '#', var_len ? var_len : 1);
+    std::unique_ptr<char[]> prepared_var(new char[var_len ? var_len : 1]);
+    std::memcpy(prepared_var.get(), var.get(), var_len ? var_len : 1);
+    int write_error = 0, prepared_error = 0;
+    try {
+        const fmtio::PreparedWrite w(prepared_var.get(), static_cast<int>(var_len), f, bound.data(), bound.size());
+        w();
+    } catch (const Failed& e) {
+        prepared_error = static_cast<int>(e.error);
+    }
     try {
         fmtio::write_internal(var.get(), static_cast<int>(var_len), f, items.data(), items.size());
         if (!rendered) finding("internal write succeeded where render failed");
@@ -271,10 +251,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (std::memcmp(var.get(), want.data(), var_len) != 0) finding("internal write text differs");
     } catch (const Failed& e) {
         expect_write_error(e, true);
+        write_error = static_cast<int>(e.error);
         if (rendered && e.error != Error::internal_overflow) finding("internal write failed otherwise", static_cast<int>(e.error));
         if (rendered && rec.records.size() == 1 && rec.records[0].size() <= var_len)
             finding("internal write overflowed a record that fits");
     }
+    if (prepared_error != write_error || std::memcmp(var.get(), prepared_var.get(), var_len) != 0)
+        finding("prepared internal write differs from the walk's", prepared_error);
 
     // List-directed output: records of at most 80 characters, each starting with a blank.
     {
@@ -285,8 +268,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (r.empty() || r[0] != ' ' || r.size() > 80) finding("list-directed record", static_cast<int>(r.size()));
     }
 
-    // Internal read of the bytes after the format, then the same by the walk
-    // into copies of the variables: the same values and the same error.
+    // Internal read of the bytes after the format by the walk, then the same
+    // statement prepared, into the same variables reset: the same values and
+    // the same error.
     std::unique_ptr<char[]> text(new char[rest_len ? rest_len : 1]);
     if (rest_len) std::memcpy(text.get(), rest, rest_len);
     auto snapshot = [&]() {
@@ -306,16 +290,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         expect_read_error(e);
         read_error = static_cast<int>(e.error);
     }
-    const std::string planned = snapshot();
+    const std::string walked = snapshot();
     std::fill(ints.begin(), ints.end(), -7);
     for (const ReadItem& r : reads) if (!r.ival && r.len > 0) std::memset(r.text, '~', static_cast<std::size_t>(r.len));
-    int walk_error = 0;
+    int prepared_read_error = 0;
     try {
-        fmtio::parse_stepwise(f, text.get(), rest_len, reads.data(), reads.size(), "internal");
+        const fmtio::PreparedRead r(text.get(), static_cast<int>(rest_len), f, reads.data(), reads.size());
+        r();
     } catch (const Failed& e) {
-        walk_error = static_cast<int>(e.error);
+        prepared_read_error = static_cast<int>(e.error);
     }
-    if (planned != snapshot() || read_error != walk_error) finding("planned reading differs from the walk");
+    if (walked != snapshot() || read_error != prepared_read_error) finding("prepared read differs from the walk");
 
     fmtio::set_termination(nullptr);
     return 0;

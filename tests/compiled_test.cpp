@@ -1,5 +1,7 @@
-// Formats laid out ahead against the same formats walked op by op: the same
-// records, the same values read, the same errors, over many random formats.
+// The compiled statements against the walk: the records that bound fills
+// build, the variables that prepared writes leave and the values that
+// prepared reads store, as render, write_internal and parse give them, for
+// the program's own statements and many random ones.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -8,10 +10,11 @@
 #include <vector>
 
 #include "fmtio/compiled/bound_fill.h"
+#include "fmtio/compiled/prepared_read.h"
+#include "fmtio/compiled/prepared_write.h"
 #include "fmtio/format/format.h"
-#include "fmtio/compiled/prepared.h"
+#include "fmtio/format/internal.h"
 #include "fmtio/format/render.h"
-#include "fmtio/units/statements.h"
 #include "tests/engine_support.h"
 
 using namespace fmtio;
@@ -19,28 +22,12 @@ using namespace fmtio;
 namespace {
 
 using engine_support::Failed;
-using engine_support::InPlaceRecorder;
 using engine_support::Recorder;
-using engine_support::throwing_hook;
 
-using Render = void (*)(const Format&, const Item*, std::size_t, RecordSink&, Stmt, const char*);
-using Parse = void (*)(const Format&, const char*, std::size_t, const ReadItem*, std::size_t, const char*);
-
-std::string rendered(Render how, const Format& f, const std::vector<Item>& items)
+// The walk's records, or its error.
+std::string rendered(const Format& f, const std::vector<Item>& items)
 {
     Recorder r;
-    try {
-        how(f, items.data(), items.size(), r, Stmt::write, "u");
-    } catch (const Failed& e) {
-        r.out += "#" + std::to_string(static_cast<int>(e.e));
-    }
-    return r.out;
-}
-
-// The same, the sink taking one-run records built in its own storage.
-std::string rendered_in_place(const Format& f, const std::vector<Item>& items)
-{
-    InPlaceRecorder r;
     try {
         render(f, items.data(), items.size(), r, Stmt::write, "u");
     } catch (const Failed& e) {
@@ -91,7 +78,7 @@ struct Variables {
 };
 
 // A record as a statement with the items bound to variables fills it in,
-// when its fill takes them (else as render makes it), issued with `values`
+// when its fill takes them (else as the walk makes it), issued with `values`
 // and then again with `again` in the same variables; *ready tells which.
 std::string rendered_bound(const Format& f, const std::vector<Item>& values, const std::vector<Item>& again,
                            bool apart, bool* ready)
@@ -100,7 +87,7 @@ std::string rendered_bound(const Format& f, const std::vector<Item>& values, con
     BoundFill fill;
     *ready = fill.prepare(f, v.items.data(), v.items.size());
     if (!*ready)
-        return rendered(render, f, values) + rendered(render, f, again);
+        return rendered(f, values) + rendered(f, again);
     std::string out;
     for (const std::vector<Item>* now : {&values, &again}) {
         v.set(*now);
@@ -132,7 +119,7 @@ std::vector<Item> other_values(const std::vector<Item>& items, std::mt19937& rng
 }
 
 // The integers and texts a read left, and its error if any.
-std::string parsed(Parse how, const Format& f, const std::string& text, const std::string& kinds)
+std::string parsed(const Format& f, const std::string& text, const std::string& kinds)
 {
     std::vector<std::int32_t> ints(kinds.size(), -555);
     std::vector<std::string> vars(kinds.size());
@@ -147,7 +134,7 @@ std::string parsed(Parse how, const Format& f, const std::string& text, const st
     }
     std::string out;
     try {
-        how(f, text.data(), text.size(), refs.data(), refs.size(), "internal");
+        parse(f, text.data(), text.size(), refs.data(), refs.size(), "internal");
     } catch (const Failed& e) {
         out = "#" + std::to_string(static_cast<int>(e.e)) + " ";
     }
@@ -156,21 +143,9 @@ std::string parsed(Parse how, const Format& f, const std::string& text, const st
     return out;
 }
 
-// An internal write into a variable of `room` characters, as it left the
-// variable (or its error), by the statement itself.
-std::string written(const Format& f, const std::vector<Item>& items, std::size_t room)
-{
-    std::string var(room, '~');
-    try {
-        write_internal(&var[0], static_cast<int>(room), f, items.data(), items.size());
-    } catch (const Failed& e) {
-        return "#" + std::to_string(static_cast<int>(e.e));
-    }
-    return var;
-}
-
-// The same from the walk's records: one record no longer than the variable,
-// blanked after; a second record, or a longer one, overflows.
+// An internal write into a variable of `room` characters as the walk's
+// records make it: one record no longer than the variable, blanked after; a
+// second record, or a longer one, overflows.
 std::string written_by_walk(const Format& f, const std::vector<Item>& items, std::size_t room)
 {
     struct Records final : RecordSink {
@@ -178,7 +153,7 @@ std::string written_by_walk(const Format& f, const std::vector<Item>& items, std
         void record(const char* d, std::size_t n, bool) override { recs.emplace_back(d, n); }
     } r;
     try {
-        render_stepwise(f, items.data(), items.size(), r, Stmt::write, "internal");
+        render(f, items.data(), items.size(), r, Stmt::write, "internal");
     } catch (const Failed& e) {
         // A second record overflows as soon as it ends, before any later error.
         if (r.recs.size() > 1 || (r.recs.size() == 1 && r.recs[0].size() > room))
@@ -188,6 +163,52 @@ std::string written_by_walk(const Format& f, const std::vector<Item>& items, std
     if (r.recs.size() != 1 || r.recs[0].size() > room)
         return "#6600";
     return r.recs[0] + std::string(room - r.recs[0].size(), ' ');
+}
+
+// A prepared internal write as the variable shows it, or its error.
+std::string written_prepared(const Format& f, const std::vector<Item>& items, std::size_t room, bool apart = false)
+{
+    std::string var(room, '~');
+    const Variables v(items, apart);
+    const PreparedWrite w(&var[0], static_cast<int>(room), f, v.items.data(), v.items.size());
+    try {
+        w();
+    } catch (const Failed& e) {
+        return "#" + std::to_string(static_cast<int>(e.e));
+    }
+    return var;
+}
+
+// A prepared internal read's integers and texts, and its error, as parsed() gives them.
+// The integers lie next to each other, or apart; an integer between or after
+// them that the read changes shows as a fault.
+std::string parsed_prepared(const Format& f, const std::string& text, const std::string& kinds, bool apart = false)
+{
+    const std::size_t step = apart ? 2 : 1;
+    std::vector<std::int32_t> ints(kinds.size() * step + 4, -555);
+    std::vector<std::string> vars(kinds.size());
+    std::vector<ReadItem> refs;
+    for (std::size_t k = 0; k < kinds.size(); ++k) {
+        if (kinds[k] == 'i') {
+            refs.push_back(ref(ints[k * step]));
+        } else {
+            vars[k] = std::string(static_cast<std::size_t>(kinds[k] - '0'), '~');
+            refs.push_back(ref(&vars[k][0], static_cast<std::int32_t>(vars[k].size())));
+        }
+    }
+    const PreparedRead r(text.data(), static_cast<int>(text.size()), f, refs.data(), refs.size());
+    std::string out;
+    try {
+        r();
+    } catch (const Failed& e) {
+        out = "#" + std::to_string(static_cast<int>(e.e)) + " ";
+    }
+    for (std::size_t k = 0; k < kinds.size(); ++k)
+        out += kinds[k] == 'i' ? std::to_string(ints[k * step]) + "," : "'" + vars[k] + "',";
+    for (std::size_t k = 0; k < ints.size(); ++k)
+        if ((k % step != 0 || k >= kinds.size() * step || kinds[k / step] != 'i') && ints[k] != -555)
+            out += " changed " + std::to_string(k);
+    return out;
 }
 
 // Random formats over the whole grammar: groups with and without repeats,
@@ -272,33 +293,60 @@ struct Gen {
 
 } // namespace
 
-// The program's formats, and every kind of format short enough, get a plan.
-TEST(Plan, FormatsThatGetOne)
+// The statements the program issues for every record are laid out, so that
+// each takes the compiled path; formats whose record cannot be laid out
+// ahead are left to the walk.
+TEST(Compiled, TheProgramsStatementsAreLaidOut)
 {
-    for (const char* text : {
-             "(I6,I3,1X,5Z1,1X,6Z1,1X,2Z1,2(1X,6Z1),1X,7Z1,1X,2Z1,1X,Z1,1X,2Z1,2(1X,3Z1),1X,14Z1,"
-             "4(2X,3Z1,1X,Z1,1X,4Z1))",
-             "(i6,i3,1x,5z1,1x,6z1,4x,a)", "(23x,a,z3.3)", "(/' -- eof at irec=',i5,' --'/)",
-             "(1x,' Decoding preface:       rec #',i8,' type',i3,2x,5z1,1x,6z1,a1,\\)", "(a1,\\)",
-             "(3z1)", "(z3)", "(z2,z1,z2)", "(5i1)", "(6i1)", "(3z2)", "(i5,a,3z2)", "(a,2i4)", "()",
-             "(2(2(2(2(2(2(2(2(2(2(i1)))))))))))", "(32767x)"}) {
-        Format f(text);
-        ASSERT_TRUE(f.ok()) << text;
-        EXPECT_NE(f.plan(), nullptr) << text;
-    }
-    // Repeats that unroll to millions of edits are walked instead.
-    // So are those whose skips alone would make templates of megabytes.
-    for (const char* text : {"(32767(32767i1))", "(9999(9999('ab')),i1)", "(4000(32767x),i1)",
-                             "(4000(32767x,'a'),i1)", "(i3", "(q)"}) {
-        EXPECT_EQ(Format(text).plan(), nullptr) << text;
+    const std::vector<Item> listed(13, item(7));
+    std::vector<Item> zero = listed, shown = listed;
+    zero.push_back(item("Range Start ZERO!"));
+    shown.push_back(item("\r", 1));
+    const std::vector<Item> three = {item(1), item(2), item(3)};
+    const std::vector<Item> bytes = {item16(1), item16(2), item16(3)};
+    struct Row {
+        const char* fmt;
+        std::vector<Item> items;
+        bool ready;
+    } rows[] = {
+        {"(I6,I3,1X,5Z1,1X,6Z1,1X,2Z1,2(1X,6Z1),1X,7Z1,1X,2Z1,1X,Z1,1X,2Z1,2(1X,3Z1),1X,14Z1,"
+         "4(2X,3Z1,1X,Z1,1X,4Z1))", listed, true},
+        {"(i6,i3,1x,5z1,1x,6z1,4x,a)", zero, true},
+        {"(1x,' Decoding preface:       rec #',i8,' type'                ,i3,2x,5z1,1x,6z1,"
+         "' Range Start ZERO!',a1,\\)", shown, true},
+        {"(1x,' Decoding preface:       rec #',i8,' type'                                       "
+         ",i3,2x,5z1,1x,6z1,a1,\\)", shown, true},
+        {"(3z1)", three, true},
+        {"(z2,z1,z2)", bytes, true},
+        {"(3z2)", bytes, true},
+        // A second record, a reversion, a field that may show nothing, an
+        // integer under A, a character item under Z, no items, a record
+        // longer than any laid out.
+        {"(i1/i1)", {item(1), item(2)}, false},
+        {"(i1)", {item(1), item(2)}, false},
+        {"(i3.0)", {item(0)}, false},
+        {"(z3.0)", {item(5)}, false},
+        {"(a4)", {item(5)}, false},
+        {"(z1)", {item("x")}, false},
+        {"('text')", {}, false},
+        {"(2(16384x),i1)", {item(1)}, false},
+    };
+    for (const Row& r : rows) {
+        const Format f(r.fmt);
+        ASSERT_TRUE(f.ok()) << r.fmt;
+        bool ready = false;
+        EXPECT_EQ(rendered_bound(f, r.items, r.items, false, &ready), rendered(f, r.items) + rendered(f, r.items))
+            << r.fmt;
+        EXPECT_EQ(ready, r.ready) << r.fmt;
     }
 }
 
-// Hand-picked cases where a laid-out format could part from the walk: the
-// final scan stopping at the start of a run, inside one and at a field whose
-// skips are still pending; blanks pending across a zero-width field; slashes
-// and backslashes before a run; reversion into the middle of a run.
-TEST(Plan, RendersAsTheWalk)
+// Hand-picked cases where a laid-out record could part from the walk: the
+// final scan stopping at a field whose skips are still pending; blanks
+// pending across a field that shows nothing; slashes and backslashes; an A
+// field of an empty text at the end, in the middle and after a skip;
+// reversion; a character item under Z.
+TEST(Compiled, FillsAsTheWalk)
 {
     struct Row {
         const char* fmt;
@@ -334,17 +382,18 @@ TEST(Plan, RendersAsTheWalk)
     };
     for (const Row& r : rows) {
         Format f(r.fmt);
-        ASSERT_NE(f.plan(), nullptr) << r.fmt;
-        EXPECT_EQ(rendered(render, f, r.items), r.want) << r.fmt;
-        EXPECT_EQ(rendered_in_place(f, r.items), r.want) << r.fmt;
-        EXPECT_EQ(rendered(render_stepwise, f, r.items), r.want) << r.fmt;
+        EXPECT_EQ(rendered(f, r.items), r.want) << r.fmt;
+        bool ready = false;
+        EXPECT_EQ(rendered_bound(f, r.items, r.items, false, &ready), r.want + r.want) << r.fmt;
     }
 }
 
-// The fill's steps: I fields at the edges of what fits them, Z1 steps of
-// every count the fill enters directly and beyond, a step cut short, Z2 of
-// 16-bit items, a step after a literal, a character item late in a Z1 run.
-TEST(Plan, StepsRenderAsTheWalk)
+// Each fill: I fields at the edges of what fits them and of their short
+// ways, Z1 runs of every count that has a fill of its own and beyond, runs
+// that join and runs that do not, Z2 of 16-bit items, a character item late
+// in a Z1 run, templates of a whole block, one byte over, and past the
+// longest copy of a known count of blocks.
+TEST(Compiled, EachFillAsTheWalk)
 {
     // Items 3, 10, 17, 24, ...: their low hexadecimal digits 3, A, 1, 8, ...
     auto digits = [](int n) {
@@ -437,62 +486,122 @@ TEST(Plan, StepsRenderAsTheWalk)
         {"(i3,120x,'end')", {item(7)}, "  7" + std::string(120, ' ') + "end|"},
         {"(i3,125x,'end')", {item(7)}, "  7" + std::string(125, ' ') + "end|"},
     };
+    int ready_rows = 0;
     for (const Row& r : rows) {
         Format f(r.fmt);
-        ASSERT_NE(f.plan(), nullptr) << r.fmt;
-        EXPECT_EQ(rendered(render, f, r.items), r.want) << r.fmt;
-        EXPECT_EQ(rendered_in_place(f, r.items), r.want) << r.fmt;
-        EXPECT_EQ(rendered(render_stepwise, f, r.items), r.want) << r.fmt;
-        bool ready = false;
-        EXPECT_EQ(rendered_bound(f, r.items, r.items, false, &ready), r.want + r.want) << r.fmt;
+        EXPECT_EQ(rendered(f, r.items), r.want) << r.fmt;
+        for (const bool apart : {false, true}) {
+            bool ready = false;
+            EXPECT_EQ(rendered_bound(f, r.items, r.items, apart, &ready), r.want + r.want) << r.fmt;
+            ready_rows += ready;
+        }
     }
+    // All but the character items under Z and the field that may show
+    // nothing, each twice.
+    EXPECT_EQ(ready_rows, 2 * (static_cast<int>(std::size(rows)) - 3));
 }
 
-// Formats whose first pass is runs and A fields without a width, as the
-// listing's zero line is, with an item for every field of the pass, of the
-// kind the field takes: the bound fills lay the whole record out and fill it
-// as the walk writes it, or leave it to the general way.
-TEST(Plan, RandomPassesOfRunsAndTextsAsTheWalk)
+// Formats of one record of Z, I and A fields, skips, literals and the
+// backslash, as the program's lines are, with an item for every field of
+// the kind the field takes: the bound fills lay the whole record out and
+// fill it as the walk writes it.
+TEST(Compiled, RandomRecordsOfFieldsAsTheWalk)
 {
     Gen g{std::mt19937(20261210)};
     const char* parts[] = {"Z1", "Z2", "2X", "I3", "A", "A2", "'ab'", "\\", "I6", "Z3.2"};
     const char* texts[] = {"Range Start ZERO!", "x", "ab", "", "hello", "\r"};
-    int whole_pass = 0;
     for (int round = 0; round < 20000; ++round) {
         std::string text = "(";
+        std::vector<Item> items;
         for (int k = 1 + g.below(7); k > 0; --k) {
             const int part = g.below(10);
-            text += (text.size() > 1 ? "," : "") + (part < 2 ? std::to_string(1 + g.below(6)) : "") + parts[part];
+            const int repeat = part < 2 ? 1 + g.below(6) : 1;
+            text += (text.size() > 1 ? "," : "") + (part < 2 ? std::to_string(repeat) : "") + parts[part];
+            for (int r = 0; r < repeat; ++r) {
+                if (part == 4 || part == 5)
+                    items.push_back(item(texts[g.below(g.below(8) ? 3 : 6)]));
+                else if (part < 2 || part == 3 || part > 7)
+                    items.push_back(g.below(4) ? item(g.below(5000) - 100) : item16(static_cast<std::int16_t>(g.rng())));
+            }
         }
         text += ")";
         Format f(text.c_str());
         ASSERT_TRUE(f.ok()) << text;
-        const Plan* pl = f.plan();
-        ASSERT_NE(pl, nullptr) << text;
-        std::vector<Item> items;
-        for (const Piece* pc = pl->pieces.data() + pl->first.piece, *end = pc + pl->first.pieces; pc != end; ++pc) {
-            for (std::int32_t j = 0; j < pc->items; ++j) {
-                const bool chars = pc->run ? pl->uses[static_cast<std::size_t>(pc->use + j)].kind == SlotKind::chars
-                                           : pl->fields[static_cast<std::size_t>(pc->field)].kind == OpKind::char_edit;
-                if (chars)
-                    items.push_back(item(texts[g.below(g.below(8) ? 3 : 6)]));
-                else
-                    items.push_back(g.below(4) ? item(g.below(5000) - 100) : item16(static_cast<std::int16_t>(g.rng())));
-            }
-        }
         const std::vector<Item> again = other_values(items, g.rng);
         bool ready = false;
-        ASSERT_EQ(rendered_bound(f, items, again, g.below(2) == 0, &ready),
-                  rendered(render_stepwise, f, items) + rendered(render_stepwise, f, again))
+        ASSERT_EQ(rendered_bound(f, items, again, g.below(2) == 0, &ready), rendered(f, items) + rendered(f, again))
             << text << " with " << items.size() << " items, bound";
-        whole_pass += ready && !pl->one_run;
+        // Only a format without a data field, given no items, is left to the walk.
+        ASSERT_EQ(ready, !items.empty()) << text;
     }
-    EXPECT_GT(whole_pass, 5000);
 }
 
-// Reads by plan and by walk: blanks, early ends, reversion, and a reversion
-// point with no data edit after it, which must fail rather than loop.
-TEST(Plan, ReadsAsTheWalk)
+// Random formats over the whole grammar with random items: where the bound
+// fills take a statement, they build what the walk writes.
+TEST(Compiled, RandomFormatsAsTheWalk)
+{
+    Gen g{std::mt19937(20260213)};
+    int bound = 0;
+    for (int round = 0; round < 20000; ++round) {
+        const std::string text = g.format();
+        Format f(text.c_str());
+        ASSERT_TRUE(f.ok()) << text;
+        std::vector<std::string> texts;
+        const std::vector<Item> items = g.items(texts, g.below(3) != 0);
+        const std::vector<Item> again = other_values(items, g.rng);
+        bool ready = false;
+        ASSERT_EQ(rendered_bound(f, items, again, g.below(2) == 0, &ready), rendered(f, items) + rendered(f, again))
+            << text << " with " << items.size() << " items, bound";
+        bound += ready;
+    }
+    EXPECT_GT(bound, 1000);
+}
+
+// Formats of long runs of one-column and two-column fields among I fields,
+// skips and literals, as the program's listing and conversions are, with
+// runs of items that now and then hold a character item.
+TEST(Compiled, RandomColumnRunsAsTheWalk)
+{
+    Gen g{std::mt19937(20260216)};
+    int bound = 0;
+    const char* parts[] = {"Z1", "Z2", "1X", "2X", "I3", "I6", "A1", "'ab'", "I1"};
+    for (int round = 0; round < 20000; ++round) {
+        std::string text = "(";
+        for (int k = 1 + g.below(8); k > 0; --k) {
+            if (text.size() > 1)
+                text += ",";
+            const int part = g.below(9);
+            if (part < 2 || part == 8)
+                text += std::to_string(1 + g.below(20));
+            text += parts[part];
+        }
+        text += ")";
+        Format f(text.c_str());
+        ASSERT_TRUE(f.ok()) << text;
+        std::vector<std::string> texts;
+        std::vector<Item> items;
+        for (int k = g.below(40); k > 0; --k) {
+            const int kind = g.below(40);
+            items.push_back(kind == 0 ? item("c") : kind < 8 ? item16(static_cast<std::int16_t>(g.rng()))
+                                                             : item(static_cast<std::int32_t>(g.rng() % 70000) - 200));
+        }
+        const std::string walk = rendered(f, items);
+        const std::vector<Item> again = other_values(items, g.rng);
+        bool ready = false;
+        ASSERT_EQ(rendered_bound(f, items, again, g.below(2) == 0, &ready), walk + rendered(f, again))
+            << text << " with " << items.size() << " items, bound";
+        bound += ready;
+        const std::size_t room = static_cast<std::size_t>(g.below(48));
+        ASSERT_EQ(written_prepared(f, items, room, g.below(2) == 0), written_by_walk(f, items, room))
+            << text << " with " << items.size() << " items into " << room;
+    }
+    EXPECT_GT(bound, 4000);
+}
+
+// Reads by the prepared statement and by the walk: blanks, early ends,
+// reversion, and a reversion point with no data edit after it, which must
+// fail rather than loop.
+TEST(Compiled, ReadsAsTheWalk)
 {
     struct Row {
         const char* fmt;
@@ -526,186 +635,16 @@ TEST(Plan, ReadsAsTheWalk)
     };
     for (const Row& r : rows) {
         Format f(r.fmt);
-        ASSERT_NE(f.plan(), nullptr) << r.fmt;
-        EXPECT_EQ(parsed(parse, f, r.text, r.kinds), r.want) << r.fmt << " on " << r.text;
-        EXPECT_EQ(parsed(parse_stepwise, f, r.text, r.kinds), r.want) << r.fmt << " on " << r.text;
+        EXPECT_EQ(parsed(f, r.text, r.kinds), r.want) << r.fmt << " on " << r.text;
+        EXPECT_EQ(parsed_prepared(f, r.text, r.kinds), r.want) << r.fmt << " on " << r.text;
     }
 }
-
-TEST(Plan, RandomFormatsRenderAsTheWalk)
-{
-    Gen g{std::mt19937(20260213)};
-    int planned = 0;
-    int bound = 0;
-    for (int round = 0; round < 20000; ++round) {
-        const std::string text = g.format();
-        Format f(text.c_str());
-        ASSERT_TRUE(f.ok()) << text;
-        if (f.plan())
-            ++planned;
-        std::vector<std::string> texts;
-        const std::vector<Item> items = g.items(texts, g.below(3) != 0);
-        const std::string walk = rendered(render_stepwise, f, items);
-        ASSERT_EQ(rendered(render, f, items), walk) << text << " with " << items.size() << " items";
-        ASSERT_EQ(rendered_in_place(f, items), walk) << text << " with " << items.size() << " items";
-        const std::vector<Item> again = other_values(items, g.rng);
-        bool ready = false;
-        ASSERT_EQ(rendered_bound(f, items, again, g.below(2) == 0, &ready), walk + rendered(render_stepwise, f, again))
-            << text << " with " << items.size() << " items, bound";
-        bound += ready;
-    }
-    EXPECT_GT(planned, 19000);
-    EXPECT_GT(bound, 300);
-}
-
-// Formats of long runs of one-column and two-column fields among I fields,
-// skips and literals, as the program's listing and conversions are, with
-// runs of items that now and then hold a character item.
-TEST(Plan, RandomColumnRunsRenderAsTheWalk)
-{
-    Gen g{std::mt19937(20260216)};
-    int bound = 0;
-    const char* parts[] = {"Z1", "Z2", "1X", "2X", "I3", "I6", "A1", "'ab'", "I1"};
-    for (int round = 0; round < 20000; ++round) {
-        std::string text = "(";
-        for (int k = 1 + g.below(8); k > 0; --k) {
-            if (text.size() > 1)
-                text += ",";
-            const int part = g.below(9);
-            if (part < 2 || part == 8)
-                text += std::to_string(1 + g.below(20));
-            text += parts[part];
-        }
-        text += ")";
-        Format f(text.c_str());
-        ASSERT_TRUE(f.ok()) << text;
-        std::vector<std::string> texts;
-        std::vector<Item> items;
-        for (int k = g.below(40); k > 0; --k) {
-            const int kind = g.below(40);
-            items.push_back(kind == 0 ? item("c") : kind < 8 ? item16(static_cast<std::int16_t>(g.rng()))
-                                                             : item(static_cast<std::int32_t>(g.rng() % 70000) - 200));
-        }
-        // Half the time as many items as end one of the run's steps, as the
-        // program's statements have.
-        if (f.plan() && f.plan()->one_run && g.below(2)) {
-            std::vector<std::size_t> ends;
-            for (std::size_t n = 1; n < f.plan()->prefixes.size(); ++n)
-                if (f.plan()->prefixes[n].step_end >= 0)
-                    ends.push_back(n);
-            const std::size_t n = ends[static_cast<std::size_t>(g.below(static_cast<int>(ends.size())))];
-            while (items.size() < n)
-                items.push_back(item(g.below(300)));
-            items.resize(n);
-        }
-        const std::string walk = rendered(render_stepwise, f, items);
-        ASSERT_EQ(rendered(render, f, items), walk) << text << " with " << items.size() << " items";
-        ASSERT_EQ(rendered_in_place(f, items), walk) << text << " with " << items.size() << " items";
-        const std::vector<Item> again = other_values(items, g.rng);
-        bool ready = false;
-        ASSERT_EQ(rendered_bound(f, items, again, g.below(2) == 0, &ready), walk + rendered(render_stepwise, f, again))
-            << text << " with " << items.size() << " items, bound";
-        bound += ready;
-        const std::size_t room = static_cast<std::size_t>(g.below(48));
-        ASSERT_EQ(written(f, items, room), written_by_walk(f, items, room))
-            << text << " with " << items.size() << " items into " << room;
-    }
-    EXPECT_GT(bound, 4000);
-}
-
-TEST(Plan, RandomFormatsReadAsTheWalk)
-{
-    Gen g{std::mt19937(20260214)};
-    const std::string chars = "0123456789abcdefABCDEFG +-,\r\n\t*.";
-    for (int round = 0; round < 20000; ++round) {
-        const std::string text = g.format();
-        Format f(text.c_str());
-        ASSERT_TRUE(f.ok()) << text;
-        std::string record;
-        for (int k = g.below(16); k > 0; --k)
-            record += chars[static_cast<std::size_t>(g.below(static_cast<int>(chars.size())))];
-        std::string kinds;
-        for (int k = g.below(8); k > 0; --k)
-            kinds += g.below(4) ? 'i' : static_cast<char>('0' + g.below(5));
-        ASSERT_EQ(parsed(parse, f, record, kinds), parsed(parse_stepwise, f, record, kinds))
-            << text << " on '" << record << "' into " << kinds;
-    }
-}
-
-TEST(Plan, RandomInternalWritesAsTheWalk)
-{
-    Gen g{std::mt19937(20260215)};
-    int in_place = 0;
-    for (int round = 0; round < 20000; ++round) {
-        const std::string text = g.format();
-        Format f(text.c_str());
-        ASSERT_TRUE(f.ok()) << text;
-        if (f.plan() && f.plan()->one_run)
-            ++in_place;
-        std::vector<std::string> texts;
-        const std::vector<Item> items = g.items(texts, g.below(4) != 0);
-        const std::size_t room = static_cast<std::size_t>(g.below(24));
-        ASSERT_EQ(written(f, items, room), written_by_walk(f, items, room))
-            << text << " with " << items.size() << " items into " << room;
-    }
-    EXPECT_GT(in_place, 1000);
-}
-
-namespace {
-
-// A prepared internal write as the variable shows it, or its error.
-std::string written_prepared(const Format& f, const std::vector<Item>& items, std::size_t room, bool apart = false)
-{
-    std::string var(room, '~');
-    const Variables v(items, apart);
-    const PreparedWrite w(&var[0], static_cast<int>(room), f, v.items.data(), v.items.size());
-    try {
-        w();
-    } catch (const Failed& e) {
-        return "#" + std::to_string(static_cast<int>(e.e));
-    }
-    return var;
-}
-
-// A prepared internal read's integers and texts, and its error, as parsed() gives them.
-// The integers lie next to each other, or apart; an integer between or after
-// them that the read changes shows as a fault.
-std::string parsed_prepared(const Format& f, const std::string& text, const std::string& kinds, bool apart = false)
-{
-    const std::size_t step = apart ? 2 : 1;
-    std::vector<std::int32_t> ints(kinds.size() * step + 4, -555);
-    std::vector<std::string> vars(kinds.size());
-    std::vector<ReadItem> refs;
-    for (std::size_t k = 0; k < kinds.size(); ++k) {
-        if (kinds[k] == 'i') {
-            refs.push_back(ref(ints[k * step]));
-        } else {
-            vars[k] = std::string(static_cast<std::size_t>(kinds[k] - '0'), '~');
-            refs.push_back(ref(&vars[k][0], static_cast<std::int32_t>(vars[k].size())));
-        }
-    }
-    const PreparedRead r(text.data(), static_cast<int>(text.size()), f, refs.data(), refs.size());
-    std::string out;
-    try {
-        r();
-    } catch (const Failed& e) {
-        out = "#" + std::to_string(static_cast<int>(e.e)) + " ";
-    }
-    for (std::size_t k = 0; k < kinds.size(); ++k)
-        out += kinds[k] == 'i' ? std::to_string(ints[k * step]) + "," : "'" + vars[k] + "',";
-    for (std::size_t k = 0; k < ints.size(); ++k)
-        if ((k % step != 0 || k >= kinds.size() * step || kinds[k / step] != 'i') && ints[k] != -555)
-            out += " changed " + std::to_string(k);
-    return out;
-}
-
-} // namespace
 
 // Prepared statements against the walk, at the edges of their short ways:
 // variables of 7, 8, 16 and 17 characters, a template that does not fit, a
 // character item under Z, fewer items than the run, digits with blanks, bad
 // characters, fields past the text, a character variable.
-TEST(Plan, PreparedStatementsDoAsThePlainOnes)
+TEST(Compiled, PreparedStatementsDoAsTheWalk)
 {
     const std::vector<Item> nibbles = {item(10), item(0), item(7)};
     const std::vector<Item> bytes = {item16(0x95), item16(0x12), item16(0x07)};
@@ -732,7 +671,7 @@ TEST(Plan, PreparedStatementsDoAsThePlainOnes)
     for (const Write& w : writes) {
         Format f(w.fmt);
         EXPECT_EQ(written_prepared(f, w.items, w.room), w.want) << w.fmt << " into " << w.room;
-        EXPECT_EQ(written(f, w.items, w.room), w.want) << w.fmt << " into " << w.room;
+        EXPECT_EQ(written_by_walk(f, w.items, w.room), w.want) << w.fmt << " into " << w.room;
     }
     struct Read {
         const char* fmt;
@@ -758,7 +697,7 @@ TEST(Plan, PreparedStatementsDoAsThePlainOnes)
     for (const Read& r : reads) {
         Format f(r.fmt);
         EXPECT_EQ(parsed_prepared(f, r.text, r.kinds), r.want) << r.fmt << " on '" << r.text << "'";
-        EXPECT_EQ(parsed(parse, f, r.text, r.kinds), r.want) << r.fmt << " on '" << r.text << "'";
+        EXPECT_EQ(parsed(f, r.text, r.kinds), r.want) << r.fmt << " on '" << r.text << "'";
     }
     // Each count of digits and each width of a hexadecimal field that has a
     // short way of its own, and one beyond them.
@@ -767,9 +706,9 @@ TEST(Plan, PreparedStatementsDoAsThePlainOnes)
         const std::string text = std::string("987654321").substr(0, static_cast<std::size_t>(n)) + "  ";
         const std::string hex_text = std::string("89ABCDEF1").substr(0, static_cast<std::size_t>(n)) + "  ";
         const std::string kinds(static_cast<std::size_t>(n), 'i');
-        EXPECT_EQ(parsed_prepared(Format(digits.c_str()), text, kinds), parsed(parse_stepwise, Format(digits.c_str()), text, kinds))
+        EXPECT_EQ(parsed_prepared(Format(digits.c_str()), text, kinds), parsed(Format(digits.c_str()), text, kinds))
             << digits;
-        EXPECT_EQ(parsed_prepared(Format(hex.c_str()), hex_text, "i"), parsed(parse_stepwise, Format(hex.c_str()), hex_text, "i"))
+        EXPECT_EQ(parsed_prepared(Format(hex.c_str()), hex_text, "i"), parsed(Format(hex.c_str()), hex_text, "i"))
             << hex;
     }
     // Digits into integers next to each other or apart, from texts of 7 to
@@ -787,13 +726,13 @@ TEST(Plan, PreparedStatementsDoAsThePlainOnes)
             }
             for (const std::string& t : texts)
                 for (const bool apart : {false, true})
-                    EXPECT_EQ(parsed_prepared(f, t, kinds, apart), parsed(parse_stepwise, f, t, kinds))
+                    EXPECT_EQ(parsed_prepared(f, t, kinds, apart), parsed(f, t, kinds))
                         << n << " digits on '" << t << "'" << (apart ? ", apart" : "");
         }
     }
 }
 
-TEST(Plan, RandomPreparedStatementsAsTheWalk)
+TEST(Compiled, RandomPreparedStatementsAsTheWalk)
 {
     Gen g{std::mt19937(20261209)};
     const std::string chars = "0123456789abcdefABCDEFG +-,\r\n\t*.";
@@ -813,7 +752,7 @@ TEST(Plan, RandomPreparedStatementsAsTheWalk)
         std::string kinds;
         for (int k = g.below(10); k > 0; --k)
             kinds += g.below(6) ? 'i' : static_cast<char>('0' + g.below(5));
-        ASSERT_EQ(parsed_prepared(f, record, kinds, g.below(2) == 0), parsed(parse_stepwise, f, record, kinds))
+        ASSERT_EQ(parsed_prepared(f, record, kinds, g.below(2) == 0), parsed(f, record, kinds))
             << text << " on '" << record << "' into " << kinds;
     }
 }
