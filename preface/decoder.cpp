@@ -4,11 +4,10 @@
 #include <cstdint>
 #include <cstring>
 #include <utility>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
-#include "fmtio/compiled/prepared.h"
+#include "fmtio/compiled/prepared_read.h"
+#include "fmtio/compiled/prepared_write.h"
+#include "fmtio/platform/vector_unit.h"
 #include "fmtio/units/statements.h"
 #include "preface/scan_state.h"
 
@@ -104,7 +103,7 @@ void decode_nibbles(int first, int n) {
         return;
     n = std::min(std::min(n, max_digits), record_size - first + 1);
     int i = 1;
-#if defined(__SSE2__)
+#if PREFLISTER_SSE2
     // Sixteen digits a step on the vector unit every x86-64 has: the low
     // nibbles, widened to 32 bits. Never reads past the digits' bytes.
     const __m128i low = _mm_set1_epi8(15);
@@ -134,7 +133,7 @@ void decode_nibbles(int first, int n) {
 }
 
 // ipref(1..89) to 0.
-#if defined(__SSE2__)
+#if PREFLISTER_SSE2
 template <std::size_t... k>
 inline void clear_blocks(std::index_sequence<k...>) {
     const __m128i zero = _mm_setzero_si128();
@@ -169,10 +168,11 @@ inline std::int32_t gather4(std::uint32_t w) {
     return static_cast<std::int32_t>(((w & 0x01010101u) * 0x01020408u) >> 24);
 }
 
-// Digits first..last from byte p on, four bytes each, two at a time.
+// Digits first..last from byte p on, four bytes each: eight or four at a
+// time on the vector unit, else two at a time.
 void bit_run(int first, int last, int p) {
     int i = first;
-#if defined(__SSE2__)
+#if PREFLISTER_SSE2
     // Eight digits a step: each byte's bit 0 moved to its bit 7, the bytes'
     // bit 7s gathered as one bit each, the first byte's lowest, so that each
     // four bits are a digit; the digits' nibbles then spread to bytes and
@@ -190,33 +190,6 @@ void bit_run(int first, int last, int p) {
         _mm_storeu_si128(out, _mm_unpacklo_epi16(w, zero));
         _mm_storeu_si128(out + 1, _mm_unpackhi_epi16(w, zero));
     };
-    // Sixteen digits a step the same way, two words of bits side by side.
-    const auto sixteen = [&](int d0, int b0) {
-        const auto* at = reinterpret_cast<const __m128i*>(&scan.ibuf[b0]);
-        const auto bits = [&](int k) {
-            const unsigned b = static_cast<unsigned>(_mm_movemask_epi8(_mm_slli_epi16(_mm_loadu_si128(at + k), 7))) |
-                               static_cast<unsigned>(_mm_movemask_epi8(_mm_slli_epi16(_mm_loadu_si128(at + k + 1), 7)))
-                                   << 16;
-            return _mm_cvtsi32_si128(static_cast<int>(b));
-        };
-        const __m128i x = _mm_unpacklo_epi32(bits(0), bits(2));
-        const __m128i d = _mm_unpacklo_epi8(_mm_and_si128(x, low4), _mm_and_si128(_mm_srli_epi16(x, 4), low4));
-        const __m128i lo = _mm_unpacklo_epi8(d, zero);
-        const __m128i hi = _mm_unpackhi_epi8(d, zero);
-        auto* out = reinterpret_cast<__m128i*>(&scan.ipref[d0]);
-        _mm_storeu_si128(out, _mm_unpacklo_epi16(lo, zero));
-        _mm_storeu_si128(out + 1, _mm_unpackhi_epi16(lo, zero));
-        _mm_storeu_si128(out + 2, _mm_unpacklo_epi16(hi, zero));
-        _mm_storeu_si128(out + 3, _mm_unpackhi_epi16(hi, zero));
-    };
-    for (; i + 15 <= last; i += 16, p += 64)
-        sixteen(i, p);
-    // The last sixteen once more, overlapping digits already done: a run of
-    // 17 to 32 digits is two steps whatever its length.
-    if (i <= last && last - first >= 15) {
-        sixteen(last - 15, p + 4 * (last - 15 - i));
-        return;
-    }
     for (; i + 7 <= last; i += 8, p += 32)
         eight(i, p);
     // The last eight digits once more, overlapping digits already done,
