@@ -299,6 +299,57 @@ TEST_F(DecoderTest, BitSerialRandomBytesAsBitByBit) {
     }
 }
 
+TEST_F(DecoderTest, PiecesOfEveryLengthAsByteByByte) {
+    // Every count of digits, so that each step of the pieces and each tail
+    // after the steps runs: the digits from a record of random bytes, one
+    // byte (nibbles) or four (bits) at a time, and the digit slots after them
+    // untouched.
+    std::uint64_t seed = 20261211;
+    const auto next = [&] {
+        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<int>(seed >> 33);
+    };
+    Record r = records::blank();
+    for (int k = 1; k <= records::size; ++k)
+        records::set(r, k, next() & 255);
+    const auto untouched = [](int from) {
+        for (int i = from; i <= preface::max_digits; ++i)
+            scan.ipref[i] = -1;
+    };
+    const auto got = [](int n) {
+        std::string s;
+        for (int i = 1; i <= n; ++i)
+            s += scan.ipref[i] < 0 ? '-' : "0123456789ABCDEF"[scan.ipref[i] & 15];
+        return s;
+    };
+    decode(r);
+    for (int n = 1; n <= preface::max_digits; ++n) {
+        for (const int first : {4, 9, 101}) {
+            untouched(1);
+            preface::decode_nibbles(first, n);
+            std::string want;
+            for (int i = 1; i <= n; ++i)
+                want += "0123456789ABCDEF"[records::get(r, first + i - 1) & 15];
+            EXPECT_EQ(got(preface::max_digits), want + std::string(preface::max_digits - n, '-'))
+                << n << " nibbles from byte " << first;
+        }
+        for (const bool gaps : {false, true}) {
+            untouched(1);
+            preface::decode_bit_serial(n, gaps);
+            std::string want;
+            for (int d = 1; d <= n; ++d) {
+                const int first = records::bit_byte(d, gaps);
+                int v = 0;
+                for (int b = 0; b < 4; ++b)
+                    v |= (records::get(r, first + b) & 1) << b;
+                want += "0123456789ABCDEF"[v];
+            }
+            EXPECT_EQ(got(preface::max_digits), want + std::string(preface::max_digits - n, '-'))
+                << n << " bit-serial digits" << (gaps ? " with gaps" : "");
+        }
+    }
+}
+
 TEST_F(DecoderTest, BitSerialBitOrder) {
     struct Row {
         int b[4];
