@@ -443,10 +443,9 @@ TEST(Compiled, EachFillAsTheWalk)
         {"(16z1)", digits(16), "3A18F6D4B2907E5C|"},
         {"(16z1)", digits(9), "3A18F6D4B|"},
         {"(5z1,1x,6z1)", digits(8), "3A18F 6D4|"},
-        // Two runs one column apart, 8 to 12 fields in all, as the lines'
-        // fields are; the column between keeps its text. Then runs that do
-        // not make one: too many fields, too few, two columns apart, 16-bit
-        // values.
+        // Two runs one column apart, as the lines' fields are: the column
+        // between keeps its text, whatever the runs' lengths and the values'
+        // kinds.
         {"(5z1,1x,6z1)", digits(11), "3A18F 6D4B29|"},
         {"(5z1,1x,6z1)", {item(-1), item(INT_MIN), item(INT_MAX), item(16), item(255), item(0x12345), item(9),
                           item(10), item(0x10000), item(-16), item(0xabc)}, "F0F0F 59A00C|"},
@@ -462,9 +461,9 @@ TEST(Compiled, EachFillAsTheWalk)
         {"(3z2)", {item16(-1), item(5), item(31)}, "FF 51F|"},
         {"(z2,z1,z2)", {item16(0x95), item16(0x12), item16(0x07)}, "952 7|"},
         {"(z2,z1,z2)", {item16(0x95), item16(0x12)}, "952|"},
-        // Z1 and Z2 fields over 16-bit values, 2 to 4 fields in 4 to 8
-        // columns, made at once; then runs that are not: too narrow, too
-        // many fields, a column apart, 16-bit and 32-bit values.
+        // Z1 and Z2 fields side by side over 16-bit values, as a packed date
+        // is written: runs of each, mixed, a column apart, and 16-bit and
+        // 32-bit values in one run of columns.
         {"(4z2)", {item16(0x0f), item16(0x10), item16(-1), item16(0x100)}, " F10FF00|"},
         {"(z1,z2,z1)", {item16(0x3a), item16(0x05), item16(0xfff)}, "A 5F|"},
         {"(2z1,2z2)", {item16(1), item16(2), item16(0x7fff), item16(-32768)}, "12FF00|"},
@@ -598,48 +597,6 @@ TEST(Compiled, RandomColumnRunsAsTheWalk)
     EXPECT_GT(bound, 4000);
 }
 
-// Reads by the prepared statement and by the walk: blanks, early ends,
-// reversion, and a reversion point with no data edit after it, which must
-// fail rather than loop.
-TEST(Compiled, ReadsAsTheWalk)
-{
-    struct Row {
-        const char* fmt;
-        const char* text;
-        const char* kinds;
-        const char* want;
-    } rows[] = {
-        {"(i1,2('x'))", "12345", "ii", "#6983 1,-555,"},
-        {"(5i1)", "1A", "iiiii", "#6101 1,-555,-555,-555,-555,"},
-        {"(z2)", "1g", "i", "#6510 -555,"},
-        {"(5i1)", " 5123", "iiiii", "0,5,1,2,3,"},
-        {"(z3)", "A5 ", "i", "165,"},
-        {"(z3)", " A5", "i", "165,"},
-        {"(z3)", "   ", "i", "0,"},
-        {"(i1,(3x,i1))", "1   2   3", "iii", "1,2,0,"},
-        {"(a3,i2)", "abc42", "3i", "'abc',42,"},
-        {"(6i1)", "12 4\t6", "iiiiii", "1,2,0,4,0,6,"},
-        {"(5i1)", "12", "iiiii", "1,2,0,0,0,"},
-        {"(5i1)", "1,2", "iiiii", "1,0,2,0,0,"},
-        {"(4i1)", "9-12", "iiii", "9,0,1,2,"},
-        {"(3i1)", "123", "i3i", "#6205 1,'~~~',-555,"},
-        {"(10x,3i1)", "12", "iii", "0,0,0,"},
-        {"(3x,3i1)", "abc456", "iii", "4,5,6,"},
-        {"(z3)", "1g2", "i", "#6510 -555,"},
-        {"(z3)", "", "i", "0,"},
-        {"(z2)", "a", "i", "10,"},
-        {"(2z3)", "ABCdef", "ii", "2748,3567,"},
-        {"(2z4)", "12345", "ii", "4660,5,"},
-        {"(z8)", "FFFFFFFF", "i", "-1,"},
-        {"(i1,z3)", "7abc", "ii", "7,2748,"},
-    };
-    for (const Row& r : rows) {
-        Format f(r.fmt);
-        EXPECT_EQ(parsed(f, r.text, r.kinds), r.want) << r.fmt << " on " << r.text;
-        EXPECT_EQ(parsed_prepared(f, r.text, r.kinds), r.want) << r.fmt << " on " << r.text;
-    }
-}
-
 // Prepared statements against the walk, at the edges of their short ways:
 // variables of 7, 8, 16 and 17 characters, a template that does not fit, a
 // character item under Z, fewer items than the run, digits with blanks, bad
@@ -693,6 +650,31 @@ TEST(Compiled, PreparedStatementsDoAsTheWalk)
         {"(2z2)", "1F0a", "ii", "31,10,"},
         {"(8z1)", "12345678", "iiiiiiii", "1,2,3,4,5,6,7,8,"},
         {"(9i1)", "123456789", "iiiiiiiii", "1,2,3,4,5,6,7,8,9,"},
+        // Blanks, early ends, reversion, and a reversion point with no data
+        // edit after it, which must fail rather than loop.
+        {"(i1,2('x'))", "12345", "ii", "#6983 1,-555,"},
+        {"(5i1)", "1A", "iiiii", "#6101 1,-555,-555,-555,-555,"},
+        {"(z2)", "1g", "i", "#6510 -555,"},
+        {"(5i1)", " 5123", "iiiii", "0,5,1,2,3,"},
+        {"(z3)", "A5 ", "i", "165,"},
+        {"(z3)", " A5", "i", "165,"},
+        {"(z3)", "   ", "i", "0,"},
+        {"(i1,(3x,i1))", "1   2   3", "iii", "1,2,0,"},
+        {"(a3,i2)", "abc42", "3i", "'abc',42,"},
+        {"(6i1)", "12 4\t6", "iiiiii", "1,2,0,4,0,6,"},
+        {"(5i1)", "12", "iiiii", "1,2,0,0,0,"},
+        {"(5i1)", "1,2", "iiiii", "1,0,2,0,0,"},
+        {"(4i1)", "9-12", "iiii", "9,0,1,2,"},
+        {"(3i1)", "123", "i3i", "#6205 1,'~~~',-555,"},
+        {"(10x,3i1)", "12", "iii", "0,0,0,"},
+        {"(3x,3i1)", "abc456", "iii", "4,5,6,"},
+        {"(z3)", "1g2", "i", "#6510 -555,"},
+        {"(z3)", "", "i", "0,"},
+        {"(z2)", "a", "i", "10,"},
+        {"(2z3)", "ABCdef", "ii", "2748,3567,"},
+        {"(2z4)", "12345", "ii", "4660,5,"},
+        {"(z8)", "FFFFFFFF", "i", "-1,"},
+        {"(i1,z3)", "7abc", "ii", "7,2748,"},
     };
     for (const Read& r : reads) {
         Format f(r.fmt);
