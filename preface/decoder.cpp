@@ -102,33 +102,7 @@ void decode_nibbles(int first, int n) {
     if (first < 1)
         return;
     n = std::min(std::min(n, max_digits), record_size - first + 1);
-    int i = 1;
-#if PREFLISTER_SSE2
-    // Sixteen digits a step on the vector unit every x86-64 has: the low
-    // nibbles, widened to 32 bits. Never reads past the digits' bytes.
-    const __m128i low = _mm_set1_epi8(15);
-    const __m128i zero = _mm_setzero_si128();
-    const auto step = [&](int at) {
-        __m128i b = _mm_and_si128(
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(&scan.ibuf[first + at - 1])), low);
-        __m128i lo = _mm_unpacklo_epi8(b, zero);
-        __m128i hi = _mm_unpackhi_epi8(b, zero);
-        __m128i* out = reinterpret_cast<__m128i*>(&scan.ipref[at]);
-        _mm_storeu_si128(out, _mm_unpacklo_epi16(lo, zero));
-        _mm_storeu_si128(out + 1, _mm_unpackhi_epi16(lo, zero));
-        _mm_storeu_si128(out + 2, _mm_unpacklo_epi16(hi, zero));
-        _mm_storeu_si128(out + 3, _mm_unpackhi_epi16(hi, zero));
-    };
-    for (; i + 15 <= n; i += 16)
-        step(i);
-    // The last sixteen digits once more, overlapping digits already done,
-    // instead of one at a time: no loop whose length changes with the type.
-    if (i <= n && n >= 16) {
-        step(n - 15);
-        return;
-    }
-#endif
-    for (; i <= n; ++i)
+    for (int i = 1; i <= n; ++i)
         scan.ipref[i] = byte(first + i - 1) & 15;
 }
 
@@ -168,47 +142,9 @@ inline std::int32_t gather4(std::uint32_t w) {
     return static_cast<std::int32_t>(((w & 0x01010101u) * 0x01020408u) >> 24);
 }
 
-// Digits first..last from byte p on, four bytes each: eight or four at a
-// time on the vector unit, else two at a time.
+// Digits first..last from byte p on, four bytes each, two at a time.
 void bit_run(int first, int last, int p) {
     int i = first;
-#if PREFLISTER_SSE2
-    // Eight digits a step: each byte's bit 0 moved to its bit 7, the bytes'
-    // bit 7s gathered as one bit each, the first byte's lowest, so that each
-    // four bits are a digit; the digits' nibbles then spread to bytes and
-    // the bytes widened to 32 bits.
-    const __m128i low4 = _mm_set1_epi8(15);
-    const __m128i zero = _mm_setzero_si128();
-    const auto eight = [&](int d0, int b0) {
-        const auto* at = reinterpret_cast<const __m128i*>(&scan.ibuf[b0]);
-        const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_slli_epi16(_mm_loadu_si128(at), 7))) |
-                              static_cast<unsigned>(_mm_movemask_epi8(_mm_slli_epi16(_mm_loadu_si128(at + 1), 7))) << 16;
-        const __m128i x = _mm_cvtsi32_si128(static_cast<int>(bits));
-        const __m128i d = _mm_unpacklo_epi8(_mm_and_si128(x, low4), _mm_and_si128(_mm_srli_epi16(x, 4), low4));
-        const __m128i w = _mm_unpacklo_epi8(d, zero);
-        auto* out = reinterpret_cast<__m128i*>(&scan.ipref[d0]);
-        _mm_storeu_si128(out, _mm_unpacklo_epi16(w, zero));
-        _mm_storeu_si128(out + 1, _mm_unpackhi_epi16(w, zero));
-    };
-    for (; i + 7 <= last; i += 8, p += 32)
-        eight(i, p);
-    // The last eight digits once more, overlapping digits already done,
-    // instead of the steps below: no loop whose length changes with the type.
-    if (i <= last && last - first >= 7) {
-        eight(last - 7, p + 4 * (last - 7 - i));
-        return;
-    }
-    // Four digits a step: in each 32-bit lane the four bit 0s shift down to
-    // bits 0..3, the first byte's lowest.
-    const __m128i ones = _mm_set1_epi8(1);
-    const __m128i low = _mm_set1_epi32(15);
-    for (; i + 3 <= last; i += 4, p += 16) {
-        __m128i x = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&scan.ibuf[p])), ones);
-        x = _mm_or_si128(_mm_or_si128(x, _mm_srli_epi32(x, 7)),
-                         _mm_or_si128(_mm_srli_epi32(x, 14), _mm_srli_epi32(x, 21)));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(&scan.ipref[i]), _mm_and_si128(x, low));
-    }
-#endif
     for (; i < last; i += 2, p += 8) {
         std::uint64_t w = load_le64(&scan.ibuf[p]);
         scan.ipref[i] = gather4(static_cast<std::uint32_t>(w));
