@@ -21,11 +21,13 @@
 #include <vector>
 
 #include "fmtio/compiled/bound_fill.h"
+#include "fmtio/compiled/prepared_read.h"
+#include "fmtio/compiled/prepared_write.h"
 #include "fmtio/format/errors.h"
 #include "fmtio/format/format.h"
+#include "fmtio/format/internal.h"
 #include "fmtio/format/items.h"
 #include "fmtio/format/render.h"
-#include "fmtio/units/statements.h"
 
 namespace {
 
