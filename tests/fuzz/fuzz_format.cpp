@@ -84,15 +84,7 @@ struct Recorder final : fmtio::RecordSink {
         last_open = keep_open;
         bytes += len;
     }
-
 };
-
-// What a write left: its records with their marks, and its error.
-std::string trace(const Recorder& r, int error) {
-    std::string t;
-    for (std::size_t k = 0; k < r.records.size(); ++k) t += r.records[k] + (k + 1 < r.records.size() ? "|" : "");
-    return t + (r.last_open ? ">" : "|") + std::to_string(error);
-}
 
 // A bound on the work a statement does outside its data fields: every op
 // counted as often as its enclosing groups repeat it, weighted by the
@@ -193,14 +185,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Render to a recorder.
     Recorder rec;
     bool rendered = false;
-    int render_error = 0;
     try {
         fmtio::render(f, items.data(), items.size(), rec, fmtio::Stmt::write, "fuzz");
         rendered = true;
     } catch (const Failed& e) {
         expect_write_error(e, false);
         if (!f.ok() && e.error != f.error()) finding("format error not the compiled one");
-        render_error = static_cast<int>(e.error);
     }
     if (rec.open_before_end) finding("a record before the last kept the line open");
     if (!f.ok() && rendered) finding("malformed format rendered");
