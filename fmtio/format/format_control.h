@@ -10,8 +10,7 @@ namespace fmtio {
 // the record: the output record, the input record being read, or the record
 // that a compiled statement lays out ahead. This is the one place where
 // literals, skips, slashes and the backslash are interpreted. A record type
-// whose `reverts` is false takes one pass only: with items left at the
-// format's end, the scan stops there as if it were the final scan.
+// whose `reverts` is false takes one pass of the format only.
 template <class Rec>
 class FormatControl {
 public:
@@ -22,8 +21,9 @@ public:
     }
 
     // The data descriptor that takes the waiting item; with no item waiting
-    // (the final scan), nullptr once the scan stops. Inlined: a call per item
-    // costs more than the scan it makes.
+    // (the final scan), nullptr once the scan stops; nullptr as well for an
+    // item left over at the end of a record type that does not revert.
+    // Inlined: a call per item costs more than the scan it makes.
     [[gnu::always_inline]] const Op* next(bool waiting)
     {
         // rIw is r descriptors in a row: with uses left it takes the item,
