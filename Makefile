@@ -31,16 +31,26 @@ run: build
 	@echo "---- preflist-report $(RUN_DIR)/preflist"
 	@cd $(RUN_DIR) && $(CURDIR)/$(BUILD)/preflist-report; echo "exit status $$?"
 
-# Installs bin/preflister, bin/preflist-report and their manual pages under $(PREFIX)
-# (DESTDIR, when given, is put in front of it). What is installed and packed is
-# the release build (below), the one made for speed: the test build spends
-# about two fifths more instructions on every record.
+# Installs bin/preflister and bin/preflist-report, stripped, their manual pages
+# and the copyright and changelog files under $(PREFIX) (DESTDIR, when given, is
+# put in front of it). What is installed and packed is the release build
+# (below), the one made for speed: the test build spends about two fifths more
+# instructions on every record.
 install: release
-	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE_BUILD) --prefix "$(PREFIX)"
+	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE_BUILD) --prefix "$(PREFIX)" --strip
 
-# Builds preflister-<version>-Linux.tar.gz and a Debian package in $(RELEASE_BUILD)/packages.
+# Builds preflister-<version>-Linux.tar.gz and a Debian package in
+# $(RELEASE_BUILD)/packages, and checks the Debian package with lintian when it
+# is installed: any error or warning fails.
 package: release
+	rm -f $(RELEASE_BUILD)/packages/*.deb $(RELEASE_BUILD)/packages/*.tar.gz
 	cd $(RELEASE_BUILD) && cpack
+	@if command -v lintian >/dev/null 2>&1; then \
+	  echo "lintian $(RELEASE_BUILD)/packages/*.deb"; \
+	  lintian --fail-on error,warning $(RELEASE_BUILD)/packages/*.deb; \
+	else \
+	  echo "lintian is not installed: the Debian package was not checked (apt install lintian)"; \
+	fi
 
 # The whole test suite on a build with the address and undefined-behaviour sanitizers.
 SANITIZE_BUILD ?= build-sanitize
@@ -103,7 +113,7 @@ endef
 endif
 
 release:
-	$(call release_in,$(RELEASE_BUILD),,preflister preflist-report)
+	$(call release_in,$(RELEASE_BUILD),,preflister preflist-report packaged_docs)
 
 # The end-to-end tests of the $(BUILD) build run against the release build's
 # program: what the release build makes must be byte for byte what the
