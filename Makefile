@@ -2,12 +2,13 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
-RUN_DIR ?= $(BUILD)/run
+RUN_BUILD ?= build-run
+RUN_DIR ?= $(RUN_BUILD)/run
 SAMPLE ?= examples/sample.dat
 PREFIX ?= /usr/local
 
-.PHONY: all build test run install package clean test-sanitize fuzz fuzz-build bench bench-build bench-instructions \
-  release test-release
+.PHONY: all build suite test run run-build install package clean test-sanitize fuzz fuzz-build bench bench-build \
+  bench-instructions release test-release
 
 all: build
 
@@ -17,19 +18,32 @@ $(BUILD)/CMakeCache.txt:
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+# The suite is turned on whatever the folder was configured with, and a run
+# that finds no test fails: a folder without the suite never passes for tested.
+# Without GoogleTest the configuration stops and names the package to install.
+suite:
+	cmake -S . -B $(BUILD) -DPREFLISTER_TESTS=ON $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: suite
+	cd $(BUILD) && ctest --output-on-failure --no-tests=error -j $(JOBS)
 
 # Runs the program on the sample data file in a scratch folder and shows the
-# listing, then preflist-report's summary of it.
-run: build
+# listing, then preflist-report's summary of it. Needs only a C++ compiler and
+# CMake: a folder of its own, without the test suite, builds the two programs
+# and gendata alone.
+run-build:
+	cmake -S . -B $(RUN_BUILD) -DPREFLISTER_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(RUN_BUILD) -j $(JOBS) --target preflister preflist-report gendata
+
+run: run-build
 	rm -rf $(RUN_DIR) && mkdir -p $(RUN_DIR)
 	cp $(SAMPLE) $(RUN_DIR)/sample.dat
-	cd $(RUN_DIR) && $(CURDIR)/$(BUILD)/preflister sample.dat; echo "exit status $$?"
+	cd $(RUN_DIR) && $(CURDIR)/$(RUN_BUILD)/preflister sample.dat; echo "exit status $$?"
 	@echo "---- $(RUN_DIR)/preflist"
 	@cat $(RUN_DIR)/preflist
 	@echo "---- preflist-report $(RUN_DIR)/preflist"
-	@cd $(RUN_DIR) && $(CURDIR)/$(BUILD)/preflist-report; echo "exit status $$?"
+	@cd $(RUN_DIR) && $(CURDIR)/$(RUN_BUILD)/preflist-report; echo "exit status $$?"
 
 # Installs bin/preflister and bin/preflist-report, stripped, their manual pages
 # and the copyright and changelog files under $(PREFIX) (DESTDIR, when given, is
@@ -118,7 +132,7 @@ release:
 # The end-to-end tests of the $(BUILD) build run against the release build's
 # program: what the release build makes must be byte for byte what the
 # tested build makes.
-test-release: build release
+test-release: suite release
 	@set -e; for t in e2e_test fault_test regression_test; do \
 	  echo "== $$t against $(RELEASE_BUILD)/preflister"; \
 	  PREFLISTER_BIN=$(abspath $(RELEASE_BUILD))/preflister $(BUILD)/tests/$$t; \
@@ -168,7 +182,7 @@ package-windows: windows
 	tools/package_windows.sh $(CURDIR) $(VERSION) $(WINDOWS_BUILD) \
 	  $(WINDOWS_BUILD)/x86/preflister.exe $(WINDOWS_BUILD)/x64/preflister.exe
 
-test-windows: build windows package-windows
+test-windows: suite windows package-windows
 	tests/windows_imports.sh $(foreach a,$(WINDOWS_ARCHS),$(a) $(WINDOWS_BUILD)/$(a)/preflister.exe)
 	@status=0; for a in $(WINDOWS_ARCHS); do \
 	  tests/wine_suite.sh $$a $(WINDOWS_BUILD)/$$a $(BUILD) "$(WINDOWS_TESTS)" "$(WINDOWS_EXCLUDE)" || status=1; \
@@ -178,5 +192,5 @@ test-windows: build windows package-windows
 
 # Every build folder the targets above make.
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(BENCH_BUILD)-profile $(RELEASE_BUILD) \
+	rm -rf $(BUILD) $(RUN_BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(BENCH_BUILD)-profile $(RELEASE_BUILD) \
 	  $(RELEASE_BUILD)-profile $(WINDOWS_BUILD)
