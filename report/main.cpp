@@ -14,6 +14,13 @@
 #include "report/svg.h"
 #include "report/tally.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 #ifndef PREFLIST_REPORT_VERSION
 #define PREFLIST_REPORT_VERSION "0"
 #endif
@@ -182,9 +189,27 @@ private:
 
 std::string display_name(const std::string& listing) { return listing == "-" ? "(standard input)" : listing; }
 
+#ifdef _WIN32
+// Ctrl-C and Ctrl-Break end the run at once, with the status Windows gives a program that
+// Ctrl-C ended, as a signal ends it elsewhere: a read of standard input cut short by the
+// interrupt must not pass for the listing's end and a report of success.
+BOOL WINAPI on_control(DWORD) {
+    TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
+    return TRUE;
+}
+#endif
+
 } // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The standard streams carry bytes as they are, as on every other system: no CR put
+    // before each LF written, none taken away and no Ctrl-Z ending a listing read from "-".
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    SetConsoleCtrlHandler(on_control, TRUE);
+#endif
     const Options opt = parse(argc, argv);
     Picture picture;
     Output output(opt, opt.svg_given ? &picture : nullptr);

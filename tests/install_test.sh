@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs a build tree into scratch prefixes with cmake --install and checks
-# what lands there: the two programs and their manual pages, nothing else,
-# and programs that run.
+# what lands there: the two programs, their manual pages compressed without
+# name or time stamp, the copyright file and the changelog, nothing else; and
+# programs that run.
 # Usage: install_test.sh CMAKE BUILD_DIR SOURCE_DIR [GENDATA]
 set -u
 
@@ -16,38 +17,33 @@ status=0
 fail() { echo "FAIL: $*" >&2; status=1; }
 
 . "$(dirname "$0")/run_installed.sh"
+. "$(dirname "$0")/installed_tree.sh"
 
-# Checks an installed tree at $1: exactly the four files, in their places.
-check_tree() {
-  local root=$1 files page
-  files=$(cd "$root" && find . -type f | LC_ALL=C sort | tr '\n' ' ')
-  [ "$files" = "./bin/preflist-report ./bin/preflister ./share/man/man1/preflist-report.1 ./share/man/man1/preflister.1 " ] ||
-    fail "installed files under $root are: $files"
-  for page in preflister preflist-report; do
-    [ -x "$root/bin/$page" ] || fail "$root/bin/$page is not executable"
-    cmp -s "$root/share/man/man1/$page.1" "$source/doc/$page.1" ||
-      fail "$root/share/man/man1/$page.1 differs from doc/$page.1"
-  done
-}
+# The installs: name, DESTDIR (empty for none), prefix, extra cmake --install words.
+cases=(
+  "prefix||$scratch/prefix|"
+  "staged|$scratch/stage|/opt/preflister|"
+  "stripped|$scratch/strip|/usr|--strip"
+)
+for row in "${cases[@]}"; do
+  IFS='|' read -r name destdir prefix extra <<<"$row"
+  root=$destdir$prefix
+  if ! DESTDIR=$destdir "$cmake" --install "$build" --prefix "$prefix" $extra >"$scratch/$name.log" 2>&1; then
+    cat "$scratch/$name.log" >&2
+    fail "$name: cmake --install $build --prefix $prefix $extra"
+    continue
+  fi
+  check_tree "$name" "$root" "$source"
+  if [ -n "$extra" ]; then
+    for program in preflister preflist-report; do
+      check_stripped "$name" "$root/bin/$program"
+    done
+  fi
+done
 
-prefix="$scratch/prefix"
-if "$cmake" --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1; then
-  check_tree "$prefix"
-  run_installed "$prefix/bin/preflister" "$source" "$gendata" "$scratch/run" || status=1
-  report_installed "$prefix/bin/preflist-report" "$scratch/run" || status=1
-else
-  cat "$scratch/install.log" >&2
-  fail "cmake --install $build --prefix $prefix"
-fi
+run_installed "$scratch/prefix/bin/preflister" "$source" "$gendata" "$scratch/run" || status=1
+report_installed "$scratch/prefix/bin/preflist-report" "$scratch/run" || status=1
+run_installed "$scratch/strip/usr/bin/preflister" "$source" "$gendata" "$scratch/run-stripped" || status=1
 
-# A staged install: DESTDIR goes in front of an absolute prefix.
-if DESTDIR="$scratch/stage" "$cmake" --install "$build" --prefix /opt/preflister \
-    >"$scratch/stage.log" 2>&1; then
-  check_tree "$scratch/stage/opt/preflister"
-else
-  cat "$scratch/stage.log" >&2
-  fail "DESTDIR=... cmake --install $build --prefix /opt/preflister"
-fi
-
-[ $status -eq 0 ] && echo "install into a scratch prefix: ok"
+[ $status -eq 0 ] && echo "install into scratch prefixes (${#cases[@]} ways): ok"
 exit $status

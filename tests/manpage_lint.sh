@@ -1,28 +1,44 @@
 #!/usr/bin/env bash
-# Checks a manual page with groff: any warning or a failing groff fails the
-# test. Exits 77 (skipped) when groff is not installed.
-# Usage: manpage_lint.sh PAGE
+# Checks a manual page with one formatter: groff (the default) or mandoc's
+# lint mode, where any message down to the style level, or a failing run,
+# fails the test. Either way the page must have the sections a reader looks
+# for and, when VERSION is given, name that version on its .TH line, dated.
+# Exits 77 (skipped) when the formatter is not installed.
+# Usage: manpage_lint.sh [--mandoc] PAGE [VERSION]
 set -u
 
-page=${1:?usage: manpage_lint.sh PAGE}
+tool=groff
+if [ "${1:-}" = --mandoc ]; then
+  tool=mandoc
+  shift
+fi
+page=${1:?usage: manpage_lint.sh [--mandoc] PAGE [VERSION]}
+version=${2:-}
 
-if ! command -v groff >/dev/null 2>&1; then
-  echo "groff not found: manual page not checked"
+if ! command -v "$tool" >/dev/null 2>&1; then
+  echo "$tool not found: manual page not checked with it"
   exit 77
 fi
 [ -f "$page" ] || { echo "FAIL: $page not found" >&2; exit 1; }
 
 status=0
-# The default device, then the terminal device that man(1) uses.
-for dev in "" "-Tutf8"; do
-  out=$(groff -ww -man $dev -z "$page" 2>&1)
+lint() {
+  local out rc
+  out=$("$@" 2>&1)
   rc=$?
   if [ $rc -ne 0 ] || [ -n "$out" ]; then
-    echo "FAIL: groff -ww -man $dev -z $page (exit $rc):" >&2
+    echo "FAIL: $* (exit $rc):" >&2
     printf '%s\n' "$out" >&2
     status=1
   fi
-done
+}
+if [ "$tool" = mandoc ]; then
+  lint mandoc -T lint -W style "$page"
+else
+  # The default device, then the terminal device that man(1) uses.
+  lint groff -ww -man -z "$page"
+  lint groff -ww -man -Tutf8 -z "$page"
+fi
 
 # The sections a reader looks for.
 for section in NAME SYNOPSIS DESCRIPTION "EXIT STATUS" DIAGNOSTICS FILES; do
@@ -32,5 +48,12 @@ for section in NAME SYNOPSIS DESCRIPTION "EXIT STATUS" DIAGNOSTICS FILES; do
   fi
 done
 
-[ $status -eq 0 ] && echo "manual page $page: no warnings"
+# .TH TITLE SECTION DATE SOURCE MANUAL: a date, and the version it describes.
+if [ -n "$version" ]; then
+  th=$(grep -m 1 '^\.TH ' "$page")
+  grep -qE '^\.TH [^ ]+ 1 ("[^"]+"|[^ "]+) "preflister '"${version//./\\.}"'" ' <<<"$th" ||
+    { echo "FAIL: $page: '$th' is not dated or does not name preflister $version" >&2; status=1; }
+fi
+
+[ $status -eq 0 ] && echo "manual page $page: no messages from $tool"
 exit $status

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the .tar.gz and .deb packages of a build tree with cpack into a scratch
-# folder, checks what they hold, unpacks the .deb into a scratch root and runs
-# the packaged program there. Exits 77 (skipped) when dpkg-deb is missing.
+# folder, checks what they hold (the files of an install, the programs
+# stripped, the changelog at the package's version), unpacks the .deb into a
+# scratch root and runs the packaged programs there. Exits 77 (skipped) when dpkg-deb is missing.
 # Usage: package_test.sh CPACK BUILD_DIR SOURCE_DIR [GENDATA]
 set -u
 
@@ -21,6 +22,7 @@ status=0
 fail() { echo "FAIL: $*" >&2; status=1; }
 
 . "$(dirname "$0")/run_installed.sh"
+. "$(dirname "$0")/installed_tree.sh"
 
 # Packages go to the scratch folder, cpack's own work files with them.
 if ! "$cpack" --config "$build/CPackConfig.cmake" -G "TGZ;DEB" -B "$scratch/out" \
@@ -36,16 +38,16 @@ tgzs=("$scratch"/out/*.tar.gz)
 [ ${#tgzs[@]} -eq 1 ] && [ -f "${tgzs[0]}" ] || fail "cpack made no single .tar.gz: ${tgzs[*]}"
 deb=${debs[0]}
 
-# Contents of the Debian package.
+# Contents of the Debian package: modes and owners; the files themselves are
+# checked unpacked, below.
 contents=$(dpkg-deb -c "$deb") || fail "dpkg-deb -c $deb"
-grep -qE '^-rwxr-xr-x .* \./usr/bin/preflister$' <<<"$contents" ||
-  fail "the .deb has no executable usr/bin/preflister"
-grep -qE ' \./usr/share/man/man1/preflister\.1(\.gz)?$' <<<"$contents" ||
-  fail "the .deb has no usr/share/man/man1/preflister.1"
-grep -qE '^-rwxr-xr-x .* \./usr/bin/preflist-report$' <<<"$contents" ||
-  fail "the .deb has no executable usr/bin/preflist-report"
-grep -qE ' \./usr/share/man/man1/preflist-report\.1(\.gz)?$' <<<"$contents" ||
-  fail "the .deb has no usr/share/man/man1/preflist-report.1"
+for program in preflister preflist-report; do
+  grep -qE "^-rwxr-xr-x root/root .* \./usr/bin/$program\$" <<<"$contents" ||
+    fail "the .deb has no usr/bin/$program, executable and owned by root"
+done
+if grep -vE '^(-rw-r--r--|-rwxr-xr-x|drwxr-xr-x) root/root ' <<<"$contents" | grep -q .; then
+  fail "the .deb holds entries of other modes or owners"
+fi
 if [ $status -ne 0 ]; then printf '%s\n' "$contents" >&2; fi
 
 # Its control fields.
@@ -60,28 +62,29 @@ if command -v dpkg >/dev/null 2>&1; then
     fail "Architecture is '$(field Architecture)'"
 fi
 
-# The tarball holds the same four files below its top folder.
+# The tarball holds the same files below its top folder.
 if [ -f "${tgzs[0]}" ]; then
-  list=$(tar -tzf "${tgzs[0]}") || fail "tar -tzf ${tgzs[0]}"
-  grep -qE '^[^/]+/bin/preflister$' <<<"$list" || fail "the .tar.gz has no bin/preflister"
-  grep -qE '^[^/]+/share/man/man1/preflister\.1(\.gz)?$' <<<"$list" ||
-    fail "the .tar.gz has no share/man/man1/preflister.1"
-  grep -qE '^[^/]+/bin/preflist-report$' <<<"$list" || fail "the .tar.gz has no bin/preflist-report"
-  grep -qE '^[^/]+/share/man/man1/preflist-report\.1(\.gz)?$' <<<"$list" ||
-    fail "the .tar.gz has no share/man/man1/preflist-report.1"
+  mkdir -p "$scratch/tgz"
+  if tar -xzf "${tgzs[0]}" -C "$scratch/tgz"; then
+    tops=("$scratch"/tgz/*)
+    [ ${#tops[@]} -eq 1 ] && [ -d "${tops[0]}" ] || fail "the .tar.gz has no single top folder"
+    check_tree ".tar.gz" "${tops[0]}" "$source"
+  else
+    fail "tar -xzf ${tgzs[0]}"
+  fi
 fi
 
-# Unpack into a scratch root and run the packaged program there.
+# Unpack into a scratch root and run the packaged programs there.
 root="$scratch/root"
 if dpkg-deb -x "$deb" "$root"; then
-  for name in preflister preflist-report; do
-    page="$root/usr/share/man/man1/$name.1"
-    if [ -f "$page.gz" ]; then
-      gzip -dc "$page.gz" | cmp -s - "$source/doc/$name.1" || fail "packaged manual page $name.1 differs"
-    else
-      cmp -s "$page" "$source/doc/$name.1" || fail "packaged manual page $name.1 differs"
-    fi
+  check_tree ".deb" "$root/usr" "$source"
+  for program in preflister preflist-report; do
+    check_stripped ".deb" "$root/usr/bin/$program"
   done
+  # The changelog's latest entry is this version's.
+  top=$(gzip -dc "$root/usr/share/doc/preflister/changelog.gz" 2>/dev/null | head -n 1)
+  [ "$top" = "preflister ($(field Version)) unstable; urgency=medium" ] ||
+    fail "the changelog's latest entry is '$top', not version $(field Version)"
   run_installed "$root/usr/bin/preflister" "$source" "$gendata" "$scratch/run" || status=1
   report_installed "$root/usr/bin/preflist-report" "$scratch/run" || status=1
 else

@@ -3,11 +3,6 @@
 # Wine, with a Wine prefix of that build's own (no display, no add-on
 # installers, no Wine messages on standard error).
 # Usage: wine_suite.sh x86|x64 WINDOWS_BUILD_DIR LINUX_BUILD_DIR TESTS EXCLUDE
-#
-# Each program is started by its own loader, directly: the 32-bit one by
-# Wine's 32-bit loader, the 64-bit one by wine64. Through /usr/bin/wine a
-# 64-bit program is started via start.exe once the 32-bit side is installed,
-# and a signal sent to the child would reach start.exe, not the program.
 set -uo pipefail
 
 arch=${1:?usage: wine_suite.sh x86|x64 WINDOWS_BUILD_DIR LINUX_BUILD_DIR TESTS EXCLUDE}
@@ -16,23 +11,10 @@ linux=${3:?Linux build folder missing}
 tests=${4:?test programs missing}
 exclude=${5:-}
 
-case $arch in
-  x86) loader=${WINE32:-/usr/lib/wine/wine} winearch=win32 ;;
-  x64) loader=${WINE64:-/usr/lib/wine/wine64} winearch=win64 ;;
-  *) echo "wine_suite.sh: unknown architecture $arch" >&2; exit 2 ;;
-esac
-wineserver=${WINESERVER:-$(command -v wineserver || echo /usr/lib/wine/wineserver64)}
-if [ ! -x "$loader" ]; then
-  if [ "$arch" = x86 ]; then
-    echo "Wine's 32-bit loader $loader is missing: install wine32:i386 (dpkg --add-architecture i386 first)" >&2
-  else
-    echo "Wine's 64-bit loader $loader is missing: install wine64" >&2
-  fi
-  exit 1
-fi
-
-export WINEPREFIX=$build/wine WINEARCH=$winearch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
+. "$(dirname "$0")/wine_env.sh"
+wine_env "$arch" "$build" || exit $?
+loader=$wine_loader
+winearch=$WINEARCH
 
 # The program as the tests start it; it can also be run by hand.
 wrapper=$build/preflister-wine
@@ -43,23 +25,7 @@ WINEPREFIX='$WINEPREFIX' WINEARCH=$winearch WINEDEBUG=-all WINEDLLOVERRIDES='msc
 WRAP
 chmod +x "$wrapper"
 
-# The first start of a new prefix is the slow one: it is made once and kept.
-# Making one has been seen to fail once ("could not load kernel32.dll",
-# c0000135) and succeed when made again from nothing: a half-made prefix is
-# removed and made once more before the suite gives up.
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  made=no
-  for attempt in 1 2; do
-    if timeout -k 10 600 "$loader" wineboot -i; then
-      made=yes
-      break
-    fi
-    echo "wineboot for $WINEPREFIX failed (attempt $attempt)" >&2
-    "$wineserver" -k 2>/dev/null || true
-    rm -rf "$WINEPREFIX"
-  done
-  [ "$made" = yes ] || exit 1
-fi
+wine_prefix || exit 1
 
 # One Wine server for all the runs (unless one serves the prefix already), ended after them.
 "$wineserver" -p || true
