@@ -53,6 +53,7 @@ private:
     void begin_run();
     void announce();
     void end_run(const Ending& e);
+    void step(std::string_view text);  // a line other than a banner, by the state it comes in
     void body(std::string_view text);
     bool take(std::string_view text, std::string* why);
     void problem(long line, const std::string& what);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -17,9 +18,11 @@ using report_test::Result;
 using Scratch = testing_support::ScratchDir;
 using e2e::visible;
 
+const char* const record_columns = "run,file,record,type,date,time,timestamp,station,zero_range_start,note";
+
 namespace {
 
-const std::string report_bin = REPORT_BIN;
+const std::string report_bin = report_test::report_program();
 
 Result report(const Scratch& dir, const std::vector<std::string>& args, const std::string* input = nullptr) {
     return report_test::run(dir.path(), report_bin, args, input);
@@ -203,64 +206,57 @@ TEST(EndToEnd, GendataRowsHoldWhatItsDataFileHolds) {
     EXPECT_EQ(split_lines(r.out).size(), 1u);
 }
 
-TEST(EndToEnd, TornListingContinuedByTheNextRun) {
-    Scratch dir;
-    dir.write("a.dat", bytes({records::nibble(8, at(10, 0, 0, 0x0A7)), records::nibble(8, at(10, 0, 10, 0x0A7))}));
-    dir.write("b.dat", bytes({records::nibble(8, at(11, 0, 0, 0x0A7))}));
-    list(dir, "a.dat");
-    // The run is cut off part-way through its second listing line.
-    const std::string whole = dir.read("preflist");
-    const std::size_t cut = whole.find("     2  8 99123") + 12;
-    dir.write("preflist", whole.substr(0, cut));
-    list(dir, "b.dat");
-    Result r = report(dir, {});
-    EXPECT_EQ(r.status, 0);
-    expect_text(r.err, "preflist:7: torn line before a banner: '     2  8 99'\n", "stderr");
-    expect_text(r.out,
-                "run 1: a.dat\n"
-                "  listing      preflist, line 1\n"
-                "  records      1\n"
-                "  ended        no ending (interrupted after record 1)\n"
-                "  types        8:1\n"
-                "  rejected     0\n"
-                "  transmitter  0 mismatches\n"
-                "  untimed      0\n"
-                "  first        1999-05-03T10:00:00Z (record 1)\n"
-                "  last         1999-05-03T10:00:00Z (record 1)\n"
-                "  gaps         0 (tolerance 1 s)\n"
-                "  overlaps     0\n"
-                "  unreadable   1 line\n"
-                "  station 0A7  1 record, 1 timed\n"
-                "\n"
-                "run 2: b.dat\n"
-                "  listing      preflist, line 7\n"
-                "  records      1\n"
-                "  ended        end of file, at record 2\n"
-                "  types        8:1\n"
-                "  rejected     0\n"
-                "  transmitter  0 mismatches\n"
-                "  untimed      0\n"
-                "  first        1999-05-03T11:00:00Z (record 1)\n"
-                "  last         1999-05-03T11:00:00Z (record 1)\n"
-                "  gaps         0 (tolerance 1 s)\n"
-                "  overlaps     0\n"
-                "  unreadable   0 lines\n"
-                "  station 0A7  1 record, 1 timed\n"
-                "\n"
-                "total: 2 runs in 1 listing\n"
-                "  records      2\n"
-                "  ended        1 end of file, 0 parity error, 1 no ending\n"
-                "  types        8:2\n"
-                "  rejected     0\n"
-                "  transmitter  0 mismatches\n"
-                "  untimed      0\n"
-                "  first        1999-05-03T10:00:00Z\n"
-                "  last         1999-05-03T11:00:00Z\n"
-                "  gaps         0 (tolerance 1 s)\n"
-                "  overlaps     0\n"
-                "  unreadable   1 line\n"
-                "  station 0A7  2 records in 2 runs\n",
-                "stdout");
+TEST(EndToEnd, RunsCutShortAndContinuedByTheNextRun) {
+    // Each case leaves run 1 of a.dat cut short in its own way, then lists b.dat.
+    const std::string a_rows = "1,a.dat,1,8,99123,100000,1999-05-03T10:00:00Z,0A7,0,\n";
+    const std::string a_rec2 = "1,a.dat,2,8,99123,100010,1999-05-03T10:00:10Z,0A7,0,\n";
+    const std::string b_rows = "2,b.dat,1,8,99123,110000,1999-05-03T11:00:00Z,0A7,0,\n";
+    auto cut_after = [](const std::string& mark, std::size_t extra) {
+        return [=](const Scratch& dir) {
+            list(dir, "a.dat");
+            const std::string whole = dir.read("preflist");
+            dir.write("preflist", whole.substr(0, whole.find(mark) + mark.size() + extra));
+        };
+    };
+    struct Case {
+        const char* what;
+        std::function<void(const Scratch&)> cut;
+        std::string rows, err, first_run;  // first_run: the start of run 1's JSON object, from its file
+    };
+    const std::vector<Case> cases = {
+        {"part-way through a listing line", cut_after("     2  8 99", 0), a_rows + b_rows,
+         "preflist:7: torn line before a banner: '     2  8 99'\n", "\"file\":\"a.dat\",\"records\":1,"},
+        {"between the CR and the LF of a listing line", cut_after("     2  8 99123 100010\r", 0),
+         a_rows + a_rec2 + b_rows, "", "\"file\":\"a.dat\",\"records\":2,"},
+        {"between the CR and the LF of its name line", cut_after(" a.dat\r", 0), b_rows, "",
+         "\"file\":\"a.dat\",\"records\":0,\"ending\":\"none\""},
+        {"part-way through its name line", cut_after(" a.d", 0), b_rows,
+         "preflist:2: torn line before a banner: ' a.d'\n", "\"file\":\"\",\"records\":0,\"ending\":\"none\""},
+        {"at its second prompt: input ended before the name line",
+         [](const Scratch& dir) {
+             const std::string typed = "a.dat\n";
+             ASSERT_EQ(report_test::run(dir.path(), PREFLISTER_BIN, {}, &typed).status, 1);
+         },
+         b_rows, "", "\"file\":\"\",\"records\":0,\"ending\":\"none\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Scratch dir;
+        dir.write("a.dat", bytes({records::nibble(8, at(10, 0, 0, 0x0A7)), records::nibble(8, at(10, 0, 10, 0x0A7))}));
+        dir.write("b.dat", bytes({records::nibble(8, at(11, 0, 0, 0x0A7))}));
+        c.cut(dir);
+        list(dir, "b.dat");
+        Result r = report(dir, {"--csv"});
+        EXPECT_EQ(r.status, 0);
+        expect_text(r.err, c.err, "stderr");
+        expect_text(r.out, std::string(record_columns) + "\n" + c.rows, "stdout");
+        r = report(dir, {"--json"});
+        const auto objects = split_lines(r.out);
+        ASSERT_EQ(objects.size(), 2u) << r.out;
+        EXPECT_NE(objects[0].find(",\"line\":1," + c.first_run), std::string::npos) << objects[0];
+        EXPECT_NE(objects[1].find("\"file\":\"b.dat\",\"records\":1,\"ending\":\"eof\""), std::string::npos)
+            << objects[1];
+    }
 }
 
 TEST(EndToEnd, LongNamesAreRejoined) {

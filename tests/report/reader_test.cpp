@@ -208,9 +208,18 @@ TEST(Reader, RunsNamesAndEndings) {
         {"an 80-character name line followed by the empty line has no second part",
          lines({B, " " + std::string(79, 'd'), "", H, "     1  0 00000 000000"}),
          "begin 1 '" + std::string(79, 'd') + "' at 1\nrec 1 type 0 00000 000000 - st 000\nend none (0 unreadable)\n"},
-        {"a name line is the name, whatever it holds",
-         lines({B, B, "", H}),
-         "begin 1 'new run ---------------------------------' at 1\nend none (0 unreadable)\n"},
+        {"a banner with no name line (the run ended at its prompt): the next banner starts a run",
+         lines({B, B, " b", "", H, "     1  2 05123 102245"}),
+         "begin 1 '' at 1\nend none (0 unreadable)\n"
+         "begin 2 'b' at 2\nrec 1 type 2 05123 102245 2005-05-03T10:22:45Z st 000\nend none (0 unreadable)\n"},
+        {"a name line torn between its CR and its LF is whole",
+         lines({B}) + " x.dat\r" + B + crlf + lines({" b"}),
+         "begin 1 'x.dat' at 1\nend none (0 unreadable)\nbegin 2 'b' at 2\nend none (0 unreadable)\n"},
+        {"a banner as the last line", lines({B}), "begin 1 '' at 1\nend none (0 unreadable)\n"},
+        {"a name line torn and continued by the next banner",
+         lines({B}) + " x.da" + B + crlf + lines({" b", "", H}),
+         "begin 1 '' at 1\nL:2: torn line before a banner: ' x.da'\nend none (1 unreadable)\n"
+         "begin 2 'b' at 2\nend none (0 unreadable)\n"},
         {"an empty name", lines({B, " ", "", H}), "begin 1 '' at 1\nend none (0 unreadable)\n"},
     };
     check(rows);
@@ -302,6 +311,12 @@ TEST(Reader, TornLinesAndLineEnds) {
          head("a") + "     2  2 05123 102245" + B + crlf + lines({" b", "", H}),
          "begin 1 'a' at 1\nrec 2 type 2 05123 102245 2005-05-03T10:22:45Z st 000\nend none (0 unreadable)\n"
          "begin 2 'b' at 5\nend none (0 unreadable)\n"},
+        {"a whole line torn between its CR and its LF still lists its record",
+         head("a") + "     1  2 05123 102245\r" + B + crlf + lines({" b", "", H}),
+         "begin 1 'a' at 1\nrec 1 type 2 05123 102245 2005-05-03T10:22:45Z st 000\nend none (0 unreadable)\n"
+         "begin 2 'b' at 5\nend none (0 unreadable)\n"},
+        {"an ending torn between its CR and its LF", head("a") + " -- eof at irec=    1 --\r" + B + crlf + lines({" b"}),
+         "begin 1 'a' at 1\nend eof 1 (0 unreadable)\nbegin 2 'b' at 5\nend none (0 unreadable)\n"},
         {"a torn line after an ending",
          head("a") + lines({" -- eof at irec=    1 --"}) + " new r" + B + crlf + lines({" b", "", H}),
          "begin 1 'a' at 1\nend eof 1 (0 unreadable)\nL:6: torn line before a banner: ' new r'\n"

@@ -4,6 +4,7 @@
 #include "tests/test_support.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,6 +45,11 @@ Result run(const std::string& dir, const std::string& program, const std::vector
     r.err = read_all(fd);
     ::close(fd);
     return r;
+}
+
+std::string report_program() {
+    const char* env = std::getenv("PREFLIST_REPORT_BIN");
+    return env && *env ? env : REPORT_BIN;
 }
 
 } // namespace report_test

@@ -15,4 +15,8 @@ struct Result {
 Result run(const std::string& dir, const std::string& program, const std::vector<std::string>& args,
            const std::string* input = nullptr, const char* out_path = nullptr);
 
+// The preflist-report under test: PREFLIST_REPORT_BIN from the environment,
+// else this build's.
+std::string report_program();
+
 } // namespace report_test

@@ -92,7 +92,7 @@ TEST(Picture, EachLaneIsDrawnWhereItsRecordsLie) {
 #endif
     // A name the picture's title must escape, with a byte that is not UTF-8.
     dir.write("preflist", three_stations("a<&>\"'\xFF.dat"));
-    Result r = report_test::run(dir.path(), REPORT_BIN, {"--svg", "out.svg"});
+    Result r = report_test::run(dir.path(), report_test::report_program(), {"--svg", "out.svg"});
     ASSERT_EQ(r.status, 0) << r.err;
     r = report_test::run(dir.path(), "/bin/sh", {"-c", "rsvg-convert out.svg -o out.png"});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -160,7 +160,7 @@ TEST(Picture, AListingWithoutTimesStillRenders) {
     if (!have_renderer(dir)) GTEST_SKIP() << "rsvg-convert not installed (Debian package librsvg2-bin)";
     dir.write("preflist", " new run ---------------------------------\r\n x\r\n\r\n   Rec Typ Date  Time\r\n"
                           "     1  0 00000 000000\r\n");
-    Result r = report_test::run(dir.path(), REPORT_BIN, {"--svg=out.svg", "--json"});
+    Result r = report_test::run(dir.path(), report_test::report_program(), {"--svg=out.svg", "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.rfind("{\"run\":1,", 0), 0u);
     r = report_test::run(dir.path(), "/bin/sh", {"-c", "rsvg-convert out.svg -o out.png"});
