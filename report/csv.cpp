@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "report/json.h"
 #include "report/timestamp.h"
 
 namespace report {
@@ -30,14 +31,14 @@ void put_number(std::string& out, long long v) {
 
 } // namespace
 
+std::string run_fields(const Run& run) {
+    return std::to_string(run.number) + "," + csv_field(utf8_clean(run.file)) + ",";
+}
+
 // One row per record of a long listing: built without formatted printing.
-void record_row(std::string& out, const Run& run, const Record& r) {
+void record_row(std::string& out, const std::string& run_fields, const Record& r) {
     static const char hex[] = "0123456789ABCDEF";
-    put_number(out, run.number);
-    out += ',';
-    if (run.file.find_first_of(",\"\r\n") == std::string::npos) out += run.file;
-    else out += csv_field(run.file);
-    out += ',';
+    out += run_fields;
     put_number(out, r.number);
     out += ',';
     put_number(out, r.type);
@@ -58,12 +59,10 @@ void record_row(std::string& out, const Run& run, const Record& r) {
     out += '\n';
 }
 
-void gap_row(std::string& out, const Run& run, const Irregular& i) {
+void gap_row(std::string& out, const std::string& run_fields, const Irregular& i) {
     char b[128];
-    std::snprintf(b, sizeof b, "%ld,", run.number);
-    out += b;
-    out += csv_field(run.file);
-    std::snprintf(b, sizeof b, ",%03X,%lld,%s,%s,%lld,%s\n", static_cast<unsigned>(i.station), i.after_record,
+    out += run_fields;
+    std::snprintf(b, sizeof b, "%03X,%lld,%s,%s,%lld,%s\n", static_cast<unsigned>(i.station), i.after_record,
                   iso_time(i.from).c_str(), iso_time(i.to).c_str(), i.seconds, i.gap ? "gap" : "overlap");
     out += b;
 }

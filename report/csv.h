@@ -15,8 +15,13 @@ std::string csv_field(std::string_view s);
 extern const char* const record_columns;  // the header line, without its line end
 extern const char* const gap_columns;
 
+// The run's first two fields and their commas, as every row of the run
+// starts: bytes of its file name that are not UTF-8 become U+FFFD, so that
+// the rows read as UTF-8 whatever the name holds.
+std::string run_fields(const Run& run);
+
 // Appends one row and its line end (LF) to out.
-void record_row(std::string& out, const Run& run, const Record& r);
-void gap_row(std::string& out, const Run& run, const Irregular& i);
+void record_row(std::string& out, const std::string& run_fields, const Record& r);
+void gap_row(std::string& out, const std::string& run_fields, const Irregular& i);
 
 } // namespace report

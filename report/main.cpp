@@ -131,12 +131,15 @@ public:
     }
 
     // The stations keep their steps' spans only when rows or the picture need them.
-    void begin(const Run&) override { tally_ = Tally(rows() || picture_); }
+    void begin(const Run& run) override {
+        tally_ = Tally(rows() || picture_);
+        fields_ = run_fields(run);
+    }
 
-    void record(const Run& run, const Record& r) override {
+    void record(const Run&, const Record& r) override {
         tally_.add(r);
         if (opt_.mode == Mode::csv) {
-            record_row(text, run, r);
+            record_row(text, fields_, r);
             if (text.size() > (1 << 16)) flush();
         }
     }
@@ -147,7 +150,7 @@ public:
         case Mode::summary: summary_run(text, rep); break;
         case Mode::gaps:
             for (const Irregular& i : rep.irregular) {
-                gap_row(text, run, i);
+                gap_row(text, fields_, i);
                 if (text.size() > (1 << 16)) flush();
             }
             break;
@@ -178,6 +181,7 @@ private:
     const Options& opt_;
     Picture* picture_;
     Tally tally_;
+    std::string fields_;  // the run's first CSV fields
 };
 
 std::string display_name(const std::string& listing) { return listing == "-" ? "(standard input)" : listing; }

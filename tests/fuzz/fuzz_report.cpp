@@ -56,7 +56,7 @@ public:
             r.station > 4095)
             finding("record fields");
         tally_.add(r);
-        record_row(out, run, r);
+        record_row(out, run_fields(run), r);
         trace += "r" + std::to_string(r.number) + r.note + "\n";
     }
     void end(const Run& run, const Ending& e) override {
@@ -66,7 +66,7 @@ public:
         RunReport rep = finish_run(run, e, std::move(tally_), 1);
         if (counted.gaps != rep.gaps || counted.overlaps != rep.overlaps || counted.by_station != rep.by_station)
             finding("counted gaps differ from the rows");
-        for (const Irregular& i : rep.irregular) gap_row(out, run, i);
+        for (const Irregular& i : rep.irregular) gap_row(out, run_fields(run), i);
         std::string json;
         json_run(json, rep);
         for (char c : json)

@@ -277,6 +277,36 @@ TEST(EndToEnd, LongNamesAreRejoined) {
     }
 }
 
+TEST(EndToEnd, FileNamesInCsvAreUtf8) {
+    // Bytes that are not UTF-8 become U+FFFD, as in JSON and the picture;
+    // pandas and Python's csv module read the rows as UTF-8.
+    struct Name {
+        std::string name, field;
+    };
+    const std::vector<Name> names = {
+        {"bad\xFF.dat", "bad\xEF\xBF\xBD.dat"},
+        {"caf\xC3\xA9.dat", "caf\xC3\xA9.dat"},
+        {"cut\xC3.dat", "cut\xEF\xBF\xBD.dat"},
+        {"a,b\xFE.dat", "\"a,b\xEF\xBF\xBD.dat\""},
+    };
+    for (const Name& n : names) {
+        SCOPED_TRACE(visible(n.name));
+        Scratch dir;
+        dir.write(n.name, bytes({records::nibble(8, at(10, 0, 0, 0x0A7)), records::nibble(8, at(10, 0, 10, 0x0A7)),
+                                 records::nibble(8, at(10, 0, 20, 0x0A7)), records::nibble(8, at(10, 2, 0, 0x0A7))}));
+        list(dir, n.name);
+        Result r = report(dir, {"--csv"});
+        EXPECT_EQ(r.status, 0);
+        const auto rows = split_lines(r.out);
+        ASSERT_EQ(rows.size(), 5u);
+        expect_text(rows[1], "1," + n.field + ",1,8,99123,100000,1999-05-03T10:00:00Z,0A7,0,", "--csv");
+        r = report(dir, {"--gaps"});
+        EXPECT_EQ(r.status, 0);
+        expect_text(split_lines(r.out).back(),
+                    "1," + n.field + ",0A7,3,1999-05-03T10:00:20Z,1999-05-03T10:02:00Z,90,gap", "--gaps");
+    }
+}
+
 TEST(Options, BadOptionsGiveUsageAndStatus2) {
     const std::string usage =
         "usage: preflist-report [--csv | --gaps | --json] [--svg FILE] [--tolerance SECONDS] [LISTING...]\n"

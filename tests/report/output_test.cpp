@@ -102,6 +102,20 @@ TEST(Csv, Quoting) {
         {"semi;colon'quote", "semi;colon'quote"},
     };
     for (const Q& q : rows) EXPECT_EQ(csv_field(q.in), q.out) << q.in;
+
+    // A run's file name: UTF-8 kept, other bytes U+FFFD, then quoted.
+    const std::vector<Q> names = {
+        {"caf\xC3\xA9", "7,caf\xC3\xA9,"},
+        {"bad\xFF", "7,bad\xEF\xBF\xBD,"},
+        {"q\"\xC3", "7,\"q\"\"\xEF\xBF\xBD\","},
+        {"", "7,,"},
+    };
+    for (const Q& q : names) {
+        report::Run run;
+        run.number = 7;
+        run.file = q.in;
+        EXPECT_EQ(run_fields(run), q.out) << q.in;
+    }
 }
 
 TEST(Csv, RowsOfASmallListing) {
@@ -110,7 +124,7 @@ TEST(Csv, RowsOfASmallListing) {
     class Rows : public Sink {
     public:
         std::string out;
-        void record(const report::Run& run, const Record& r) override { record_row(out, run, r); }
+        void record(const report::Run& run, const Record& r) override { record_row(out, run_fields(run), r); }
         void problem(const std::string&, long, const std::string&) override {}
     } sink;
     Reader reader(sink);
@@ -135,7 +149,7 @@ TEST(Csv, RowsOfASmallListing) {
               "1,\"two, \"\"quoted\"\".dat\",11,2,05123,102110,2005-05-03T10:21:10Z,123,0,\n");
 
     std::string gaps;
-    for (const Irregular& i : runs[0].irregular) gap_row(gaps, runs[0].run, i);
+    for (const Irregular& i : runs[0].irregular) gap_row(gaps, run_fields(runs[0].run), i);
     EXPECT_EQ(gaps,
               "1,\"two, \"\"quoted\"\".dat\",0A7,4,2005-05-03T10:20:20Z,2005-05-03T10:21:10Z,40,gap\n"
               "1,\"two, \"\"quoted\"\".dat\",123,9,2005-05-03T10:21:40Z,2005-05-03T10:21:00Z,-50,overlap\n");
