@@ -162,9 +162,20 @@ public:
         flush();
     }
 
+    // A file that is no listing would cost a line of standard error per
+    // line it holds: the first few are shown, the rest counted.
     void problem(const std::string& listing, long line, const std::string& what) override {
         ++totals.problems;
-        std::fprintf(stderr, "%s:%ld: %s\n", printable(listing).c_str(), line, what.c_str());
+        if (++listing_problems_ <= shown_problems)
+            std::fprintf(stderr, "%s:%ld: %s\n", printable(listing).c_str(), line, what.c_str());
+    }
+
+    void start_listing() { listing_problems_ = 0; }
+
+    void end_listing(const std::string& listing) {
+        if (listing_problems_ > shown_problems)
+            std::fprintf(stderr, "%s: %lld more unreadable lines not shown\n", printable(listing).c_str(),
+                         listing_problems_ - shown_problems);
     }
 
     void flush() {
@@ -182,6 +193,8 @@ private:
     Picture* picture_;
     Tally tally_;
     std::string fields_;  // the run's first CSV fields
+    static constexpr long long shown_problems = 10;  // a listing's
+    long long listing_problems_ = 0;
 };
 
 std::string display_name(const std::string& listing) { return listing == "-" ? "(standard input)" : listing; }
@@ -206,9 +219,15 @@ int main(int argc, char** argv) {
         ++output.totals.listings;
         names += (names.empty() ? "" : ", ") + name;
         reader.start(name);
+        output.start_listing();
         std::string error;
-        if (!read_all(f, reader, &error)) {
+        const bool read = read_all(f, reader, &error);
+        output.end_listing(name);
+        if (!read) {
             std::fprintf(stderr, "preflist-report: cannot read %s: %s\n", printable(name).c_str(), error.c_str());
+            status = 1;
+        } else if (!reader.found_run()) {
+            std::fprintf(stderr, "%s: no run found (not a listing written by preflister?)\n", printable(name).c_str());
             status = 1;
         }
         if (f != stdin) std::fclose(f);

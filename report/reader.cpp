@@ -1,27 +1,8 @@
 #include "report/reader.h"
 
-#include <cstdio>
-
 #include "report/timestamp.h"
 
 namespace report {
-
-std::string shown(std::string_view text) {
-    constexpr std::size_t most = 60;
-    std::string s = "'";
-    for (std::size_t i = 0; i < text.size() && i < most; ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c < 32 || c == 127) {
-            char b[8];
-            std::snprintf(b, sizeof b, "\\x%02X", c);
-            s += b;
-        } else {
-            s += static_cast<char>(c);
-        }
-    }
-    s += text.size() > most ? "'..." : "'";
-    return s;
-}
 
 void Reader::start(const std::string& listing) {
     run_.listing = listing;

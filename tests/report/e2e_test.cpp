@@ -371,6 +371,68 @@ TEST(Listings, MissingOrUnreadableListingsAreNamedAndTheOthersRead) {
     EXPECT_EQ(r.out, "run,file,station,after_record,from,to,seconds,kind\n");
 }
 
+TEST(Listings, FilesThatAreNotListings) {
+    // A data file or a text given by mistake costs a dozen lines of standard
+    // error, not its size, and fails the run; the other listings are read.
+    Scratch dir;
+    dir.write("x.dat", planted());
+    list(dir, "x.dat");
+    const std::string summary = report(dir, {}).out;
+    std::string hellos, garbage;
+    for (int i = 1; i <= 15; ++i) hellos += "hello " + std::to_string(i) + "\n";
+    for (int i = 1; i <= 12; ++i) garbage += "garbage\xE9\x1B[2J\r\n";
+    std::string listing_with_garbage = dir.read("preflist");
+    listing_with_garbage.insert(listing_with_garbage.find("     2  2 99"), garbage);
+    dir.write("notes.txt", hellos);
+    dir.write("empty", "");
+    dir.write("garbage.lst", listing_with_garbage);
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        int status;
+        std::string err;
+    };
+    std::string ten;
+    for (int i = 1; i <= 10; ++i)
+        ten += "notes.txt:" + std::to_string(i) + ": no banner before this line: 'hello " + std::to_string(i) + "'\n";
+    std::string garbage_err;
+    for (int i = 7; i <= 16; ++i)
+        garbage_err += "garbage.lst:" + std::to_string(i) + ": not a line of a listing: 'garbage\\xE9\\x1B[2J'\n";
+    const std::vector<Case> cases = {
+        {"a text file", {"notes.txt", "preflist"}, 1,
+         ten + "notes.txt: 5 more unreadable lines not shown\n"
+               "notes.txt: no run found (not a listing written by preflister?)\n"},
+        {"an empty file", {"empty", "preflist"}, 1, "empty: no run found (not a listing written by preflister?)\n"},
+        {"a listing with unreadable lines in a run", {"garbage.lst"}, 0,
+         garbage_err + "garbage.lst: 2 more unreadable lines not shown\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Result r = report(dir, c.args);
+        EXPECT_EQ(r.status, c.status);
+        expect_text(r.err, c.err, "stderr");
+        if (c.status == 1) {
+            EXPECT_NE(r.out.find(summary.substr(0, summary.find("total:"))), std::string::npos);
+        }
+    }
+
+    // A data file: a dozen short lines, printable bytes only.
+    ASSERT_EQ(report_test::run(dir.path(), GENDATA_BIN, {"mix.dat", "200", "3"}).status, 0);
+    Result r = report(dir, {"mix.dat"});
+    EXPECT_EQ(r.status, 1);
+    const auto lines = split_lines(r.err);
+    ASSERT_EQ(lines.size(), 12u) << r.err;
+    for (const std::string& l : lines) {
+        EXPECT_LE(l.size(), 110u) << l;
+        for (unsigned char c : l) {
+            EXPECT_TRUE(c >= 32 && c < 127) << visible(l);
+        }
+    }
+    EXPECT_EQ(lines[10].substr(0, 7), "mix.dat");
+    EXPECT_NE(lines[10].find(" more unreadable lines not shown"), std::string::npos) << lines[10];
+    EXPECT_EQ(lines[11], "mix.dat: no run found (not a listing written by preflister?)");
+}
+
 TEST(Listings, StandardInputAndTheDefaultListing) {
     Scratch dir;
     dir.write("x.dat", planted());

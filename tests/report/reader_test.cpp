@@ -293,7 +293,11 @@ TEST(Reader, BadLinesAreSkippedAndReadingGoesOn) {
          "end none (1 unreadable)\n"},
         {"a long line is cut in its message",
          head("x") + lines({std::string(5000, 'z')}),
-         "begin 1 'x' at 1\nL:5: not a line of a listing: '" + std::string(60, 'z') + "'...\nend none (1 unreadable)\n"},
+         "begin 1 'x' at 1\nL:5: not a line of a listing: '" + std::string(48, 'z') + "'...\nend none (1 unreadable)\n"},
+        {"bytes outside printable ASCII are shown as \\xNN, and the line cut after 48 shown bytes",
+         head("x") + lines({"\xC3\xA9t\xE9 " + std::string(10, '\x01') + "zz"}),
+         "begin 1 'x' at 1\nL:5: not a line of a listing: '\\xC3\\xA9t\\xE9 \\x01\\x01\\x01\\x01\\x01\\x01\\x01\\x01'...\n"
+         "end none (1 unreadable)\n"},
     };
     check(rows);
 }
