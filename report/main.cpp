@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "report/csv.h"
+#include "report/files.h"
 #include "report/json.h"
 #include "report/reader.h"
 #include "report/split.h"
@@ -41,11 +42,12 @@ const char* const help_text =
     "and reading goes on. Exit status: 0, 1 when a listing could not be read or an\n"
     "output not written, 2 for a bad option.\n";
 
-enum class Mode { summary, csv, gaps, json };
+enum class Mode { summary, csv, gaps, json, none };
 
 struct Options {
     Mode mode = Mode::summary;
     bool mode_given = false;
+    std::string mode_option;  // as given
     long long tolerance = 1;
     std::string svg;
     bool svg_given = false;
@@ -70,6 +72,7 @@ Options parse(int argc, char** argv) {
         if (o.mode_given && o.mode != m) bad_usage("'" + arg + "' and another of --csv, --gaps, --json given");
         o.mode = m;
         o.mode_given = true;
+        o.mode_option = arg;
     };
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -119,7 +122,27 @@ Options parse(int argc, char** argv) {
         }
     }
     if (o.listings.empty()) o.listings.push_back("preflist");
+    if (o.svg_given && o.svg == "-") {
+        if (o.mode_given) bad_usage("--svg - and " + o.mode_option + " both write to standard output");
+        o.mode = Mode::none;
+    }
     return o;
+}
+
+std::string display_name(const std::string& listing) { return listing == "-" ? "(standard input)" : listing; }
+
+// An output that is one of the listings read would lose it: refused before
+// anything is read or written, whatever names the two go by.
+void refuse_outputs_over_listings(const Options& o) {
+    const std::optional<FileId> out = stream_id(1);
+    const std::optional<FileId> svg = o.svg_given && o.svg != "-" ? file_id(o.svg) : std::nullopt;
+    if (svg && svg == out) bad_usage("--svg " + printable(o.svg) + " is standard output too");
+    for (const std::string& listing : o.listings) {
+        const std::optional<FileId> id = listing == "-" ? stream_id(0) : file_id(listing);
+        if (!id) continue;
+        if (svg == id) bad_usage("--svg " + printable(o.svg) + " would write over the listing " + printable(display_name(listing)));
+        if (out == id) bad_usage("standard output would write over the listing " + printable(display_name(listing)));
+    }
 }
 
 // Takes the reader's runs and records to the chosen output as they come.
@@ -155,7 +178,8 @@ public:
             }
             break;
         case Mode::json: json_run(text, rep); break;
-        case Mode::csv: break;
+        case Mode::csv:
+        case Mode::none: break;
         }
         if (picture_) picture_->add(rep);
         totals.add(rep);
@@ -197,12 +221,12 @@ private:
     long long listing_problems_ = 0;
 };
 
-std::string display_name(const std::string& listing) { return listing == "-" ? "(standard input)" : listing; }
-
 } // namespace
 
 int main(int argc, char** argv) {
     const Options opt = parse(argc, argv);
+    refuse_outputs_over_listings(opt);
+    binary_streams();
     Picture picture;
     Output output(opt, opt.svg_given ? &picture : nullptr);
     Reader reader(output);
@@ -234,23 +258,24 @@ int main(int argc, char** argv) {
         else std::clearerr(stdin);
     }
     if (opt.mode == Mode::summary) summary_totals(output.text, output.totals, opt.tolerance);
+    std::string svg;
+    if (opt.svg_given) {
+        if (names.size() > 70) names = names.substr(0, 67) + "...";
+        svg = picture.svg("preflist-report: " + names);
+    }
+    if (opt.svg == "-") output.text += svg;
     output.flush();
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fprintf(stderr, "preflist-report: cannot write standard output: %s\n", std::strerror(errno));
         status = 1;
     }
-    if (opt.svg_given) {
-        if (names.size() > 70) names = names.substr(0, 67) + "...";
-        const std::string svg = picture.svg("preflist-report: " + names);
-        std::FILE* f = std::fopen(opt.svg.c_str(), "wb");
-        int error = f ? 0 : errno;
-        if (f) {
-            if (std::fwrite(svg.data(), 1, svg.size(), f) != svg.size()) error = errno;
-            if (std::fclose(f) != 0 && !error) error = errno;
-        }
-        if (error) {
-            std::fprintf(stderr, "preflist-report: cannot write %s: %s\n", printable(opt.svg).c_str(),
-                         std::strerror(error));
+    // An output file is written only by a run that succeeds, and whole.
+    if (opt.svg_given && opt.svg != "-") {
+        std::string error;
+        if (status != 0) {
+            std::fprintf(stderr, "preflist-report: %s not written, as the run failed\n", printable(opt.svg).c_str());
+        } else if (!replace_file(opt.svg, svg, &error)) {
+            std::fprintf(stderr, "preflist-report: cannot write %s: %s\n", printable(opt.svg).c_str(), error.c_str());
             status = 1;
         }
     }

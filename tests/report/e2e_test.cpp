@@ -1,97 +1,17 @@
 // The built preflist-report on listings that the built preflister writes
-// from data files made here or by gendata: standard output, standard error
-// and exit status, byte for byte.
+// from data files made here or by gendata: the rows it writes, byte for byte.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/e2e_support.h"
 #include "tests/report/run_support.h"
-#include "tests/test_support.h"
-#include "tools/records.h"
 
-using report_test::Result;
-using Scratch = testing_support::ScratchDir;
+using namespace report_test;
 using e2e::visible;
-
-const char* const record_columns = "run,file,record,type,date,time,timestamp,station,zero_range_start,note";
-
-namespace {
-
-const std::string report_bin = report_test::report_program();
-
-Result report(const Scratch& dir, const std::vector<std::string>& args, const std::string* input = nullptr) {
-    return report_test::run(dir.path(), report_bin, args, input);
-}
-
-// Lists the data file with the built preflister, appending to the folder's listing.
-void list(const Scratch& dir, const std::string& data) {
-    Result r = report_test::run(dir.path(), PREFLISTER_BIN, {data});
-    ASSERT_EQ(r.status, 0) << r.err;
-}
-
-records::Stamp at(int hour, int minute, int second, int station, int xmtr = -1) {
-    records::Stamp s;
-    s.year = 99;
-    s.day = 123;
-    s.hour = hour;
-    s.minute = minute;
-    s.second = second;
-    s.station = station;
-    s.xmtr = xmtr;
-    return s;
-}
-
-std::string bytes(const std::vector<records::Record>& recs) {
-    std::string s;
-    for (const auto& r : recs) s.append(reinterpret_cast<const char*>(r.data()), r.size());
-    return s;
-}
-
-records::Record bcd2(const records::Stamp& s, bool zero = false) {
-    records::Record r = records::bcd_header(2, s);
-    records::set_range(r, 36, zero ? 0 : 1, zero ? 0 : 2);
-    return r;
-}
-
-// Station 0A7 every 10 s with a gap of 50 s after record 3, a rejected
-// record, a step back after record 7 and a step of 11 s after record 8;
-// then station 123, with a transmitter that differs and a zero range start.
-std::string planted() {
-    records::Record rejected = bcd2(at(10, 1, 25, 0x0A7));
-    records::spoil(rejected, 3);
-    return bytes({
-        bcd2(at(10, 0, 0, 0x0A7)),
-        bcd2(at(10, 0, 10, 0x0A7)),
-        records::nibble(8, at(10, 0, 20, 0x0A7)),
-        bcd2(at(10, 1, 20, 0x0A7)),
-        rejected,
-        bcd2(at(10, 1, 30, 0x0A7)),
-        bcd2(at(10, 1, 40, 0x0A7)),
-        bcd2(at(10, 1, 35, 0x0A7)),
-        bcd2(at(10, 1, 46, 0x0A7)),
-        bcd2(at(10, 1, 55, 0x123, 0x124)),
-        bcd2(at(10, 2, 5, 0x123), true),
-        records::plain(0),
-    });
-}
-
-void expect_text(const std::string& got, const std::string& want, const char* what) {
-    EXPECT_EQ(got, want) << what << "\n got: " << visible(got) << "\nwant: " << visible(want);
-}
-
-std::vector<std::string> split_lines(const std::string& s) {
-    std::vector<std::string> v;
-    std::istringstream in(s);
-    for (std::string l; std::getline(in, l);) v.push_back(l);
-    return v;
-}
-
-} // namespace
 
 TEST(EndToEnd, CsvRowsHoldWhatTheDataFileHolds) {
     Scratch dir;
@@ -147,7 +67,7 @@ TEST(EndToEnd, GapsOnPlantedGapsOverlapsAndSteps) {
 
 TEST(EndToEnd, GendataRowsHoldWhatItsDataFileHolds) {
     Scratch dir;
-    ASSERT_EQ(report_test::run(dir.path(), GENDATA_BIN, {"mix.dat", "3000", "5"}).status, 0);
+    ASSERT_EQ(gendata(dir, {"mix.dat", "3000", "5"}), 0);
     list(dir, "mix.dat");
     Result r = report(dir, {"--csv"});
     ASSERT_EQ(r.status, 0);
@@ -235,7 +155,7 @@ TEST(EndToEnd, RunsCutShortAndContinuedByTheNextRun) {
         {"at its second prompt: input ended before the name line",
          [](const Scratch& dir) {
              const std::string typed = "a.dat\n";
-             ASSERT_EQ(report_test::run(dir.path(), PREFLISTER_BIN, {}, &typed).status, 1);
+             ASSERT_EQ(preflister(dir, {}, &typed).status, 1);
          },
          b_rows, "", "\"file\":\"\",\"records\":0,\"ending\":\"none\""},
     };
@@ -249,7 +169,7 @@ TEST(EndToEnd, RunsCutShortAndContinuedByTheNextRun) {
         Result r = report(dir, {"--csv"});
         EXPECT_EQ(r.status, 0);
         expect_text(r.err, c.err, "stderr");
-        expect_text(r.out, std::string(record_columns) + "\n" + c.rows, "stdout");
+        expect_text(r.out, "run,file,record,type,date,time,timestamp,station,zero_range_start,note\n" + c.rows, "stdout");
         r = report(dir, {"--json"});
         const auto objects = split_lines(r.out);
         ASSERT_EQ(objects.size(), 2u) << r.out;
@@ -305,171 +225,4 @@ TEST(EndToEnd, FileNamesInCsvAreUtf8) {
         expect_text(split_lines(r.out).back(),
                     "1," + n.field + ",0A7,3,1999-05-03T10:00:20Z,1999-05-03T10:02:00Z,90,gap", "--gaps");
     }
-}
-
-TEST(Options, BadOptionsGiveUsageAndStatus2) {
-    const std::string usage =
-        "usage: preflist-report [--csv | --gaps | --json] [--svg FILE] [--tolerance SECONDS] [LISTING...]\n"
-        "Try 'preflist-report --help' for more.\n";
-    struct Row {
-        std::vector<std::string> args;
-        std::string first_line;
-    };
-    const std::vector<Row> rows = {
-        {{"--bogus"}, "unknown option '--bogus'"},
-        {{"-x", "preflist"}, "unknown option '-x'"},
-        {{"--csv=yes"}, "unknown option '--csv=yes'"},
-        {{"--tolerance"}, "option '--tolerance' needs a value"},
-        {{"--tolerance", "x"}, "--tolerance wants whole seconds from 0 to 999999999, not 'x'"},
-        {{"--tolerance=-1"}, "--tolerance wants whole seconds from 0 to 999999999, not '-1'"},
-        {{"--tolerance", "1.5"}, "--tolerance wants whole seconds from 0 to 999999999, not '1.5'"},
-        {{"--tolerance", "1000000000"}, "--tolerance wants whole seconds from 0 to 999999999, not '1000000000'"},
-        {{"--svg"}, "option '--svg' needs a value"},
-        {{"--svg="}, "--svg wants a file name"},
-        {{"--csv", "--json"}, "'--json' and another of --csv, --gaps, --json given"},
-    };
-    Scratch dir;
-    for (const Row& row : rows) {
-        Result r = report(dir, row.args);
-        EXPECT_EQ(r.status, 2) << row.first_line;
-        EXPECT_EQ(r.out, "") << row.first_line;
-        expect_text(r.err, "preflist-report: " + row.first_line + "\n" + usage, row.first_line.c_str());
-    }
-}
-
-TEST(Options, HelpAndVersion) {
-    Scratch dir;
-    Result r = report(dir, {"--version"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "preflist-report " REPORT_VERSION "\n");
-    for (const char* help : {"--help", "-h"}) {
-        r = report(dir, {help, "--bogus"});
-        EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(r.err, "");
-        EXPECT_EQ(r.out.rfind("usage: preflist-report [--csv | --gaps | --json]", 0), 0u) << r.out;
-        EXPECT_NE(r.out.find("--tolerance SECONDS"), std::string::npos);
-    }
-}
-
-TEST(Listings, MissingOrUnreadableListingsAreNamedAndTheOthersRead) {
-    Scratch dir;
-    dir.write("x.dat", planted());
-    list(dir, "x.dat");
-    const std::string rows = report(dir, {"--csv"}).out;
-    ASSERT_GT(rows.size(), 100u);
-    Result r = report(dir, {"--csv", "missing", "preflist", "."});
-    EXPECT_EQ(r.status, 1);
-    expect_text(r.err,
-                "preflist-report: cannot open missing: No such file or directory\n"
-                "preflist-report: cannot read .: Is a directory\n",
-                "stderr");
-    expect_text(r.out, rows, "stdout");
-
-    // With none of them there: the header alone.
-    r = report(dir, {"--gaps", "missing"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "run,file,station,after_record,from,to,seconds,kind\n");
-}
-
-TEST(Listings, FilesThatAreNotListings) {
-    // A data file or a text given by mistake costs a dozen lines of standard
-    // error, not its size, and fails the run; the other listings are read.
-    Scratch dir;
-    dir.write("x.dat", planted());
-    list(dir, "x.dat");
-    const std::string summary = report(dir, {}).out;
-    std::string hellos, garbage;
-    for (int i = 1; i <= 15; ++i) hellos += "hello " + std::to_string(i) + "\n";
-    for (int i = 1; i <= 12; ++i) garbage += "garbage\xE9\x1B[2J\r\n";
-    std::string listing_with_garbage = dir.read("preflist");
-    listing_with_garbage.insert(listing_with_garbage.find("     2  2 99"), garbage);
-    dir.write("notes.txt", hellos);
-    dir.write("empty", "");
-    dir.write("garbage.lst", listing_with_garbage);
-    struct Case {
-        const char* what;
-        std::vector<std::string> args;
-        int status;
-        std::string err;
-    };
-    std::string ten;
-    for (int i = 1; i <= 10; ++i)
-        ten += "notes.txt:" + std::to_string(i) + ": no banner before this line: 'hello " + std::to_string(i) + "'\n";
-    std::string garbage_err;
-    for (int i = 7; i <= 16; ++i)
-        garbage_err += "garbage.lst:" + std::to_string(i) + ": not a line of a listing: 'garbage\\xE9\\x1B[2J'\n";
-    const std::vector<Case> cases = {
-        {"a text file", {"notes.txt", "preflist"}, 1,
-         ten + "notes.txt: 5 more unreadable lines not shown\n"
-               "notes.txt: no run found (not a listing written by preflister?)\n"},
-        {"an empty file", {"empty", "preflist"}, 1, "empty: no run found (not a listing written by preflister?)\n"},
-        {"a listing with unreadable lines in a run", {"garbage.lst"}, 0,
-         garbage_err + "garbage.lst: 2 more unreadable lines not shown\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        Result r = report(dir, c.args);
-        EXPECT_EQ(r.status, c.status);
-        expect_text(r.err, c.err, "stderr");
-        if (c.status == 1) {
-            EXPECT_NE(r.out.find(summary.substr(0, summary.find("total:"))), std::string::npos);
-        }
-    }
-
-    // A data file: a dozen short lines, printable bytes only.
-    ASSERT_EQ(report_test::run(dir.path(), GENDATA_BIN, {"mix.dat", "200", "3"}).status, 0);
-    Result r = report(dir, {"mix.dat"});
-    EXPECT_EQ(r.status, 1);
-    const auto lines = split_lines(r.err);
-    ASSERT_EQ(lines.size(), 12u) << r.err;
-    for (const std::string& l : lines) {
-        EXPECT_LE(l.size(), 110u) << l;
-        for (unsigned char c : l) {
-            EXPECT_TRUE(c >= 32 && c < 127) << visible(l);
-        }
-    }
-    EXPECT_EQ(lines[10].substr(0, 7), "mix.dat");
-    EXPECT_NE(lines[10].find(" more unreadable lines not shown"), std::string::npos) << lines[10];
-    EXPECT_EQ(lines[11], "mix.dat: no run found (not a listing written by preflister?)");
-}
-
-TEST(Listings, StandardInputAndTheDefaultListing) {
-    Scratch dir;
-    dir.write("x.dat", planted());
-    list(dir, "x.dat");
-    const std::string listing = dir.read("preflist");
-    Result named = report(dir, {"--csv", "preflist"});
-    Result by_default = report(dir, {"--csv"});
-    Result piped = report(dir, {"--csv", "-"}, &listing);
-    EXPECT_EQ(named.status, 0);
-    EXPECT_EQ(by_default.out, named.out);
-    EXPECT_EQ(piped.status, 0);
-    EXPECT_EQ(piped.out, named.out);
-
-    // Runs are numbered over all listings read, standard input among them.
-    Result twice = report(dir, {"--json", "-", "preflist"}, &listing);
-    const auto objects = split_lines(twice.out);
-    ASSERT_EQ(objects.size(), 2u);
-    EXPECT_EQ(objects[0].rfind("{\"run\":1,\"listing\":\"(standard input)\",\"line\":1,", 0), 0u) << objects[0];
-    EXPECT_EQ(objects[1].rfind("{\"run\":2,\"listing\":\"preflist\",\"line\":1,", 0), 0u) << objects[1];
-
-    // An unreadable line on standard input is reported under its name.
-    const std::string bad = listing + "garbage\r\n";
-    Result r = report(dir, {"--gaps", "-"}, &bad);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "(standard input):22: line after the run's ending: 'garbage'\n");
-}
-
-TEST(Outputs, FailedWritesFailTheRun) {
-    Scratch dir;
-    dir.write("x.dat", planted());
-    list(dir, "x.dat");
-    Result r = report_test::run(dir.path(), report_bin, {"--csv"}, nullptr, "/dev/full");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "preflist-report: cannot write standard output: No space left on device\n");
-
-    r = report(dir, {"--svg", "no/such/folder.svg"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "preflist-report: cannot write no/such/folder.svg: No such file or directory\n");
-    EXPECT_NE(r.out.find("total: 1 run in 1 listing\n"), std::string::npos);
 }

@@ -16,7 +16,7 @@
 #endif
 
 using report_test::Result;
-using Scratch = testing_support::ScratchDir;
+using report_test::Scratch;
 
 namespace {
 

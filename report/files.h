@@ -1,0 +1,31 @@
+// What the report needs of the system that differs between POSIX and Windows: file identity and safe output files.
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace report {
+
+// Which file a name or a stream is, whatever the name: the same file under
+// two names (or a link) has one identity.
+struct FileId {
+    unsigned long long volume = 0, index = 0;
+    bool operator==(const FileId& o) const { return volume == o.volume && index == o.index; }
+};
+
+// The identity of the regular file the path names, or nothing (no such
+// file, or not a regular file).
+std::optional<FileId> file_id(const std::string& path);
+// The same for standard input (0) or standard output (1).
+std::optional<FileId> stream_id(int fd);
+
+// Writes bytes to path so that nothing is lost on the way: into a new
+// temporary file beside it, renamed over it once whole, so that the old file
+// stays as it was until then. A path that names a device or a FIFO is written
+// straight. False with *error set to what failed; no temporary file is left.
+bool replace_file(const std::string& path, std::string_view bytes, std::string* error);
+
+// Standard input and output as plain bytes, without line-end translation.
+void binary_streams();
+
+} // namespace report
