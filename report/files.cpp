@@ -21,12 +21,12 @@ namespace {
 
 constexpr const char* separators = "/\\:";
 
-std::optional<FileId> handle_id(HANDLE h) {
+FileId handle_id(HANDLE h) {
     BY_HANDLE_FILE_INFORMATION info;
     if (h == INVALID_HANDLE_VALUE || GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return std::nullopt;
-    return FileId{info.dwVolumeSerialNumber,
+        return FileId{};
+    return FileId{true, info.dwVolumeSerialNumber,
                   static_cast<unsigned long long>(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
 }
 
@@ -61,14 +61,14 @@ bool write_handle(HANDLE h, std::string_view bytes) {
 
 } // namespace
 
-std::optional<FileId> file_id(const std::string& path) {
+FileId file_id(const std::string& path) {
     HANDLE h = open_existing(path, 0);
-    const std::optional<FileId> id = handle_id(h);
+    const FileId id = handle_id(h);
     if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
     return id;
 }
 
-std::optional<FileId> stream_id(int fd) { return handle_id(reinterpret_cast<HANDLE>(_get_osfhandle(fd))); }
+FileId stream_id(int fd) { return handle_id(reinterpret_cast<HANDLE>(_get_osfhandle(fd))); }
 
 bool replace_file(const std::string& path, std::string_view bytes, std::string* error) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -124,9 +124,9 @@ namespace {
 
 constexpr const char* separators = "/";
 
-std::optional<FileId> stat_id(const struct stat& st) {
-    if (!S_ISREG(st.st_mode)) return std::nullopt;
-    return FileId{static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)};
+FileId stat_id(const struct stat& st) {
+    if (!S_ISREG(st.st_mode)) return FileId{};
+    return FileId{true, static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)};
 }
 
 bool write_fd(int fd, std::string_view bytes) {
@@ -141,15 +141,15 @@ bool write_fd(int fd, std::string_view bytes) {
 
 } // namespace
 
-std::optional<FileId> file_id(const std::string& path) {
+FileId file_id(const std::string& path) {
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    if (::stat(path.c_str(), &st) != 0) return FileId{};
     return stat_id(st);
 }
 
-std::optional<FileId> stream_id(int fd) {
+FileId stream_id(int fd) {
     struct stat st;
-    if (::fstat(fd, &st) != 0) return std::nullopt;
+    if (::fstat(fd, &st) != 0) return FileId{};
     return stat_id(st);
 }
 

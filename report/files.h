@@ -1,6 +1,5 @@
 // What the report needs of the system that differs between POSIX and Windows: file identity and safe output files.
 #pragma once
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,15 +8,16 @@ namespace report {
 // Which file a name or a stream is, whatever the name: the same file under
 // two names (or a link) has one identity.
 struct FileId {
+    bool known = false;  // not for a missing file, nor for one that is not a regular file
     unsigned long long volume = 0, index = 0;
-    bool operator==(const FileId& o) const { return volume == o.volume && index == o.index; }
+    // Whether both are known and the same file.
+    bool same(const FileId& o) const { return known && o.known && volume == o.volume && index == o.index; }
 };
 
-// The identity of the regular file the path names, or nothing (no such
-// file, or not a regular file).
-std::optional<FileId> file_id(const std::string& path);
+// The identity of the file the path names.
+FileId file_id(const std::string& path);
 // The same for standard input (0) or standard output (1).
-std::optional<FileId> stream_id(int fd);
+FileId stream_id(int fd);
 
 // Writes bytes to path so that nothing is lost on the way: into a new
 // temporary file beside it, renamed over it once whole, so that the old file

@@ -43,19 +43,24 @@ TEST(EndToEnd, GapsOnPlantedGapsOverlapsAndSteps) {
     list(dir, "x.dat");
     const std::string head = "run,file,station,after_record,from,to,seconds,kind\n";
     const std::string gap = "1,x.dat,0A7,3,1999-05-03T10:00:20Z,1999-05-03T10:01:20Z,50,gap\n";
-    const std::string back = "1,x.dat,0A7,7,1999-05-03T10:01:40Z,1999-05-03T10:01:35Z,-15,overlap\n";
+    const std::string back = "1,x.dat,0A7,7,1999-05-03T10:01:40Z,1999-05-03T10:01:35Z,-15,backward\n";
     const std::string eleven = "1,x.dat,0A7,8,1999-05-03T10:01:35Z,1999-05-03T10:01:46Z,1,gap\n";
     struct Row {
         std::vector<std::string> args;
         std::string out;
     };
+    // A step back is one whatever the tolerance; a least gap lists gaps alone.
     const std::vector<Row> rows = {
         {{"--gaps"}, head + gap + back},
         {{"--gaps", "--tolerance", "0"}, head + gap + back + eleven},
         {{"--tolerance=0", "--gaps"}, head + gap + back + eleven},
         {{"--gaps", "--tolerance", "14"}, head + gap + back},
-        {{"--gaps", "--tolerance", "15"}, head + gap},
-        {{"--gaps", "--tolerance", "50"}, head},
+        {{"--gaps", "--tolerance", "50"}, head + back},
+        {{"--gaps", "--tolerance", "999999999"}, head + back},
+        {{"--gaps", "--tolerance", "0", "--min-gap", "0"}, head + gap + eleven},
+        {{"--gaps", "--tolerance", "0", "--min-gap", "2"}, head + gap},
+        {{"--gaps", "--min-gap", "50"}, head + gap},
+        {{"--gaps", "--min-gap", "51"}, head},
     };
     for (const Row& row : rows) {
         Result r = report(dir, row.args);

@@ -15,8 +15,9 @@ fail() { echo "FAIL: $*" >&2; status=1; }
 # The lines of one section of the page, without its .SH line.
 section() { awk -v s="$1" '/^\.SH/ { on = ($0 == ".SH " s || $0 == ".SH \"" s "\"") ; next } on' "$page"; }
 
-# Options: every --word and -letter of the OPTIONS section against --help.
-page_options=$(section OPTIONS | grep -oE '\\-\\-[a-z][a-z-]*|(^|[ "])\\-[a-zA-Z]\b' | sed 's/[ "]//g; s/\\-/-/g' | sort -u)
+# Options: the tag line of each entry of the OPTIONS section against --help.
+page_options=$(section OPTIONS | awk 'tag { print; tag = 0 } /^\.TP/ { tag = 1 }' | sed 's/\\-/-/g' |
+  grep -oE '(^|[ "])--?[a-zA-Z][a-z-]*' | tr -d ' "' | sort -u)
 help_options=$("$program" --help | grep -E '^ +-' | grep -oE '(^|[ ,])--?[a-zA-Z][a-z-]*' | tr -d ' ,' | sort -u)
 if [ -z "$page_options" ] || [ "$page_options" != "$help_options" ]; then
   fail "the page's options and --help differ:"

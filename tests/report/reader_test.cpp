@@ -1,5 +1,4 @@
-// Reading listings: each line kind, each quirk of stored listings, record
-// times, and the gap rule.
+// Reading listings: each line kind, and each quirk of stored listings.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,7 +7,6 @@
 #include "report/lines.h"
 #include "report/reader.h"
 #include "report/split.h"
-#include "report/steps.h"
 #include "report/timestamp.h"
 
 using namespace report;
@@ -334,126 +332,4 @@ TEST(Reader, TornLinesAndLineEnds) {
          "begin 1 'x' at 1\nL:5: listing line: no blank in column 10 or 16\nend none (1 unreadable)\n"},
     };
     check(rows);
-}
-
-TEST(RecordTime, ValidDatesAndTimes) {
-    struct T {
-        const char* date;
-        const char* time;
-        const char* iso;  // empty: no timestamp
-    };
-    const std::vector<T> rows = {
-        {"00000", "000000", ""},             // day 0
-        {"99366", "000000", ""},             // 1999 is no leap year
-        {"00367", "000000", ""},
-        {"05123", "240000", ""},
-        {"05123", "236000", ""},
-        {"05123", "235960", ""},
-        {"0512A", "000000", ""},
-        {"05123", "0000B0", ""},
-        {"70001", "000000", "1970-01-01T00:00:00Z"},
-        {"69365", "235959", "2069-12-31T23:59:59Z"},
-        {"00366", "120000", "2000-12-31T12:00:00Z"},  // 2000 is a leap year
-        {"04060", "000000", "2004-02-29T00:00:00Z"},
-        {"05060", "000000", "2005-03-01T00:00:00Z"},
-        {"99001", "000001", "1999-01-01T00:00:01Z"},
-        {"05123", "123456", "2005-05-03T12:34:56Z"},
-    };
-    for (const T& row : rows) {
-        auto t = record_time(row.date, row.time);
-        EXPECT_EQ(t ? iso_time(*t) : "", row.iso) << row.date << " " << row.time;
-    }
-    EXPECT_EQ(*record_time("70001", "000100"), 60);
-    EXPECT_EQ(*record_time("70002", "000000"), 86400);
-}
-
-namespace {
-
-struct Gap {
-    long long after, from, to, seconds;
-    bool gap;
-    bool operator==(const Gap& o) const {
-        return after == o.after && from == o.from && to == o.to && seconds == o.seconds && gap == o.gap;
-    }
-};
-
-std::ostream& operator<<(std::ostream& os, const Gap& g) {
-    return os << "{" << g.after << ", " << g.from << ", " << g.to << ", " << g.seconds << ", "
-              << (g.gap ? "gap" : "overlap") << "}";
-}
-
-} // namespace
-
-TEST(GapRule, PlantedGapsOverlapsAndSteps) {
-    struct G {
-        const char* what;
-        std::vector<std::pair<long long, long long>> records;  // record number, time
-        long long tolerance;
-        long long typical;
-        std::vector<Gap> irregular;
-    };
-    const std::vector<G> rows = {
-        {"no record", {}, 1, 0, {}},
-        {"one record: no step", {{1, 100}}, 1, 0, {}},
-        {"steady", {{1, 100}, {2, 110}, {3, 120}, {4, 130}}, 1, 10, {}},
-        {"a gap and an overlap",
-         {{1, 100}, {2, 110}, {3, 120}, {4, 180}, {5, 190}, {6, 160}, {7, 170}, {8, 180}},
-         1, 10, {{3, 120, 180, 50, true}, {5, 190, 160, -40, false}}},
-        {"time repeated is an overlap", {{1, 100}, {2, 110}, {3, 110}, {4, 120}}, 1, 10, {{2, 110, 110, -10, false}}},
-        {"steps inside the tolerance", {{1, 100}, {2, 110}, {3, 121}, {4, 130}, {5, 140}}, 1, 10, {}},
-        {"the same steps with no tolerance", {{1, 100}, {2, 110}, {3, 121}, {4, 130}, {5, 140}}, 0, 10,
-         {{2, 110, 121, 1, true}, {3, 121, 130, -1, false}}},
-        {"just outside the tolerance", {{1, 100}, {2, 110}, {3, 122}, {4, 130}, {5, 140}}, 1, 10,
-         {{2, 110, 122, 2, true}, {3, 122, 130, -2, false}}},
-        {"a tie keeps the smaller step", {{1, 0}, {2, 5}, {3, 10}, {4, 20}, {5, 30}}, 0, 5,
-         {{3, 10, 20, 5, true}, {4, 20, 30, 5, true}}},
-        {"no positive step: the typical is 0", {{1, 50}, {2, 50}, {3, 40}, {4, 39}}, 1, 0,
-         {{2, 50, 40, -10, false}}},
-        {"records of other stations between: after_record is the record before the step",
-         {{1, 0}, {4, 10}, {7, 20}, {10, 30}, {13, 100}, {16, 110}, {19, 120}, {21, 140}, {23, 150}},
-         1, 10, {{10, 30, 100, 60, true}, {19, 120, 140, 10, true}}},
-        {"a run of equal gaps",
-         {{1, 0}, {2, 10}, {3, 20}, {4, 30}, {5, 100}, {6, 170}, {7, 240}, {8, 250}},
-         1, 10, {{4, 30, 100, 60, true}, {5, 100, 170, 60, true}, {6, 170, 240, 60, true}}},
-    };
-    for (const G& row : rows) {
-        Steps s;
-        for (const auto& [rec, t] : row.records) s.add(rec, t);
-        EXPECT_EQ(s.typical(), row.typical) << row.what;
-        EXPECT_EQ(s.has_steps(), row.records.size() > 1) << row.what;
-        std::vector<Irregular> out;
-        s.irregular(row.tolerance, 0x0A7, out);
-        std::vector<Gap> got;
-        for (const Irregular& i : out) {
-            EXPECT_EQ(i.station, 0x0A7);
-            got.push_back({i.after_record, i.from, i.to, i.seconds, i.gap});
-        }
-        EXPECT_EQ(got, row.irregular) << row.what;
-
-        // Without spans: the same typical step and counts.
-        Steps counts(false);
-        for (const auto& [rec, t] : row.records) counts.add(rec, t);
-        std::pair<long long, long long> want{0, 0};
-        for (const Gap& g : row.irregular) ++(g.gap ? want.first : want.second);
-        EXPECT_EQ(counts.typical(), row.typical) << row.what;
-        EXPECT_EQ(counts.count_irregular(row.tolerance), want) << row.what;
-        EXPECT_EQ(s.count_irregular(row.tolerance), want) << row.what;
-    }
-}
-
-TEST(GapRule, SteadyListingsKeepFewSpans) {
-    // Two stations taking turns with a steady step: the steps of each fold
-    // into one span, so a long listing costs no more than a short one.
-    Steps a;
-    for (long long i = 0; i < 100000; ++i) a.add(1 + 2 * i, 1000 + 20 * i);
-    int spans = 0;
-    a.each([&](long long rec, long long stride, long long from, long long step, long long count) {
-        ++spans;
-        EXPECT_EQ(rec, 1);
-        EXPECT_EQ(stride, 2);
-        EXPECT_EQ(from, 1000);
-        EXPECT_EQ(step, 20);
-        EXPECT_EQ(count, 99999);
-    });
-    EXPECT_EQ(spans, 1);
 }
