@@ -2,7 +2,8 @@
 # Checks preflist-report's manual page against the program: mandoc finds
 # nothing to warn about; --help lists exactly the options the page has; an
 # example that redirects standard input names - as its listing, since only
-# - reads it. Exits 77
+# - reads it; the picture's legend says word for word what the page says.
+# Exits 77
 # (skipped) when mandoc is not installed and nothing else failed.
 # Usage: manual_test.sh PAGE PROGRAM
 set -u
@@ -32,6 +33,16 @@ while IFS= read -r line; do
     *) fail "example reads standard input without naming - as its listing: $line" ;;
   esac
 done < <(section EXAMPLES | grep -E '^preflist\\-report.*<')
+
+# The legend of a picture, each text found in the page with its roff undone.
+legend=$(printf ' new run ---------------------------------\r\n x\r\n' | "$program" --svg - - |
+  sed -n 's/.*class="legend">\([^<]*\)<.*/\1/p')
+[ "$(wc -l <<<"$legend")" -ge 4 ] || fail "the picture's legend has fewer than four entries: $legend"
+flat=$(grep -v '^\.\\"' "$page" | sed -e 's/\\-/-/g' -e 's/\\f[BIRP]//g' -e 's/^\.[A-Z]* *//' | tr '\n' ' ' |
+  tr -s ' ')
+while IFS= read -r text; do
+  grep -qF -- "$text" <<<"$flat" || fail "the picture's legend says '$text'; the page does not"
+done <<<"$legend"
 
 if command -v mandoc >/dev/null 2>&1; then
   out=$(mandoc -T lint -W warning "$page" 2>&1)
