@@ -1,8 +1,9 @@
 // Listing bytes through preflist-report's reader, filter and writers, and its option values.
 //
 // Input: any bytes, read as a listing, once whole and once cut into pieces
-// whose size comes from the first byte; bytes 2 and 3 choose the tolerance,
-// a least gap, a station and a time window. The first bytes, cut at NUL
+// whose size comes from the first byte; when that is a control byte, bytes
+// 2 and 3 choose the tolerance, a least gap, a station and a time window
+// (a listing itself starts with a blank, and runs with the defaults). The first bytes, cut at NUL
 // bytes, are also given to the option parser as a command line, and read as
 // a time and a station.
 // Checked: both reads report the same events; every run that begins ends
@@ -170,12 +171,13 @@ std::string read(const std::uint8_t* data, std::size_t size, std::size_t piece, 
 
 Choice choose(const std::uint8_t* data, std::size_t size) {
     Choice c;
-    const unsigned a = size > 1 ? data[1] : 0, b = size > 2 ? data[2] : 0;
+    if (size < 3 || data[0] >= 32) return c;
+    const unsigned a = data[1], b = data[2];
     c.tolerance = a % 4;
     if (a & 4) c.min_gap = (a >> 3) % 16 * 5;
     if (b & 1) c.filter.stations.set(b & 2 ? 0 : 0x0A7);
     if (b & 4) {
-        c.filter.start = *record_time("99123", "100000") + (b >> 3) % 8 * 30;
+        c.filter.start = *record_time("05123", "102000") + (b >> 3) % 8 * 30;  // the sample seed's times
         c.filter.end = *c.filter.start + 600;
     }
     return c;
