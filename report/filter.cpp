@@ -24,17 +24,9 @@ int days_in_month(int year, int month) {
 
 } // namespace
 
-bool Filter::keep(const Record& r) {
-    bool in = true;
-    if (start || end) {
-        if (r.when) {
-            in = (!start || *r.when >= *start) && (!end || *r.when <= *end);
-            last_timed_in_ = in;
-        } else {
-            in = last_timed_in_;
-        }
-    }
-    return in && (stations.none() || stations.test(static_cast<std::size_t>(r.station)));
+bool Filter::keep_in_time(const Record& r) {
+    if (r.when) last_timed_in_ = (!start || *r.when >= *start) && (!end || *r.when <= *end);
+    return last_timed_in_ && chosen(r.station);
 }
 
 std::optional<int> parse_station(const std::string& s) {

@@ -151,7 +151,7 @@ Parsed parse_options(int argc, char** argv) {
         case o_station: {
             const std::optional<int> id = parse_station(value);
             if (!id) return usage("--station wants three hexadecimal digits, not '" + value + "'");
-            o.filter.stations.set(static_cast<std::size_t>(*id));
+            o.filter.choose(*id);
             break;
         }
         case o_start:

@@ -49,17 +49,7 @@ void Steps::add(long long record, long long when) {
     }
     const long long step = when - last_time_;
     ++counts_[step];
-    if (keep_spans_) {
-        Span* s = spans_.empty() ? nullptr : &spans_.back();
-        const long long apart = s ? last_record_ - s->record : 0;
-        const bool fits = apart > -1000000000 && apart < 1000000000 && s && s->count < 1000000000;
-        if (fits && s->step == step && (s->count == 1 || apart == static_cast<long long>(s->stride) * s->count)) {
-            if (s->count == 1) s->stride = static_cast<int>(apart);
-            ++s->count;
-        } else {
-            spans_.push_back({last_record_, last_time_, step, 0, 1});
-        }
-    }
+    if (keep_log_) log_.add({record - last_record_, step});
     last_record_ = record;
     last_time_ = when;
 }
@@ -97,29 +87,36 @@ Figures Steps::figures(long long tolerance) const {
 }
 
 Steps::Walk::Walk(const Steps& steps, long long tolerance, int station)
-    : steps_(&steps), typical_(steps.typical()), tolerance_(tolerance), station_(station) {}
+    : cursor_(steps.log_), typical_(steps.typical()), tolerance_(tolerance), station_(station),
+      record_(steps.first_record_), time_(steps.first_time_) {}
 
 bool Steps::Walk::next(Irregular& out, long long* index) {
-    const auto& spans = steps_->spans_;
-    for (; span_ < spans.size(); index_ += spans[span_].count, ++span_, k_ = 0) {
-        const Span& s = spans[span_];
-        const StepKind kind = step_kind(s.step, typical_, tolerance_);
-        if (kind == StepKind::regular || k_ >= s.count) continue;
-        const long long k = k_++;
+    for (;;) {
+        if (left_ == 0) {
+            if (!cursor_.next(token_, left_)) return false;
+            kind_ = step_kind(token_.step, typical_, tolerance_);
+            if (kind_ == StepKind::regular) {  // passed over whole
+                record_ += token_.stride * left_;
+                time_ += token_.step * left_;
+                index_ += left_;
+                left_ = 0;
+                continue;
+            }
+        }
         out.station = station_;
-        out.after_record = s.record + k * s.stride;
-        // The record after the span's last step is where the next span starts.
-        out.next_record = k + 1 < s.count              ? s.record + (k + 1) * s.stride
-                          : span_ + 1 < spans.size() ? spans[span_ + 1].record
-                                                     : steps_->last_record_;
-        out.from = s.from + k * s.step;
-        out.to = out.from + s.step;
-        out.seconds = s.step - typical_;
-        out.kind = kind;
-        if (index) *index = index_ + k;
+        out.after_record = record_;
+        out.next_record = record_ + token_.stride;
+        out.from = time_;
+        out.to = time_ + token_.step;
+        out.seconds = token_.step - typical_;
+        out.kind = kind_;
+        if (index) *index = index_;
+        record_ = out.next_record;
+        time_ = out.to;
+        ++index_;
+        --left_;
         return true;
     }
-    return false;
 }
 
 Steps::Segments::Segments(const Steps& steps, long long tolerance, int station)

@@ -1,8 +1,9 @@
 // A station's steps from record time to record time within a run, the gap rule over them, and its segments.
 #pragma once
-#include <deque>
 #include <map>
 #include <optional>
+
+#include "report/step_log.h"
 
 namespace report {
 
@@ -50,9 +51,9 @@ struct Figures {
 
 class Steps {
 public:
-    // Without its spans a station keeps only how often each step came: enough
+    // Without its log a station keeps only how often each step came: enough
     // for the typical step and the figures, not for rows or a picture.
-    explicit Steps(bool spans = true) : keep_spans_(spans) {}
+    explicit Steps(bool log = true) : keep_log_(log) {}
 
     // The next record of the station that has a time.
     void add(long long record, long long when);
@@ -66,12 +67,20 @@ public:
 
     Figures figures(long long tolerance) const;
 
-    // Every step in order, as spans of equal steps whose records lie the same
+    // Every step in order, as runs of equal steps whose records lie the same
     // distance apart: fn(after_record, record_stride, from, step, count).
     template <class Fn>
     void each(Fn&& fn) const {
-        for (const Span& s : spans_) fn(s.record, s.stride, s.from, s.step, s.count);
+        StepLog::Cursor c(log_);
+        Token t;
+        long long count = 0, record = first_record_, time = first_time_;
+        while (c.next(t, count)) {
+            fn(record, t.stride, time, t.step, count);
+            record += t.stride * count;
+            time += t.step * count;
+        }
     }
+    std::size_t log_bytes() const { return log_.bytes(); }
 
     // The irregular steps in order; regular spans are passed over whole.
     class Walk {
@@ -81,11 +90,13 @@ public:
         bool next(Irregular& out, long long* index = nullptr);
 
     private:
-        const Steps* steps_;
-        long long typical_, tolerance_, index_ = 0;  // index_: of the first step of span_
+        StepLog::Cursor cursor_;
+        long long typical_, tolerance_;
         int station_;
-        std::size_t span_ = 0;
-        long long k_ = 0;  // the next step within span_
+        Token token_;             // of the run being walked
+        StepKind kind_ = StepKind::regular;
+        long long left_ = 0;      // its steps not walked yet
+        long long record_, time_, index_ = 0;  // before the next step, and its number
     };
 
     // The segments in order: the timed records cut at every irregular step.
@@ -103,15 +114,9 @@ public:
     };
 
 private:
-    // A regular listing is a few long spans, so memory follows the changes of
-    // step, not the records.
-    struct Span {
-        long long record, from, step;
-        int stride, count;  // records are counted up to 999999999 a run
-    };
-    std::deque<Span> spans_;  // grows in blocks, never copied
+    StepLog log_;
     std::map<long long, long long> counts_;  // step -> how often
-    bool keep_spans_ = true;
+    bool keep_log_ = true;
     long long timed_ = 0, first_record_ = 0, last_record_ = 0, first_time_ = 0, last_time_ = 0;
 };
 

@@ -117,8 +117,7 @@ public:
         ++all_;
         trace += "r" + std::to_string(r.number) + r.note + "\n";
         if (!filter_.keep(r)) return;
-        if (choice_.filter.stations.any() && !choice_.filter.stations.test(static_cast<std::size_t>(r.station)))
-            finding("filter kept another station");
+        if (!choice_.filter.chosen(r.station)) finding("filter kept another station");
         tally_.add(r);
         record_row(out, run_fields(run), r);
     }
@@ -175,7 +174,7 @@ Choice choose(const std::uint8_t* data, std::size_t size) {
     const unsigned a = data[1], b = data[2];
     c.tolerance = a % 4;
     if (a & 4) c.min_gap = (a >> 3) % 16 * 5;
-    if (b & 1) c.filter.stations.set(b & 2 ? 0 : 0x0A7);
+    if (b & 1) c.filter.choose(b & 2 ? 0 : 0x0A7);
     if (b & 4) {
         c.filter.start = *record_time("05123", "102000") + (b >> 3) % 8 * 30;  // the sample seed's times
         c.filter.end = *c.filter.start + 600;

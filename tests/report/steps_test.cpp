@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "report/in_order.h"
+#include "report/step_log.h"
 #include "report/steps.h"
 #include "report/tally.h"
 
@@ -251,25 +252,91 @@ TEST(GapRule, StationsTogetherInRecordOrder) {
     EXPECT_EQ(rep.figures.backward, 1);
 }
 
-TEST(GapRule, SteadyListingsKeepFewSpans) {
-    // Two stations taking turns with a steady step: the steps of each fold
-    // into one span, so a long listing costs no more than a short one.
-    Steps a;
-    for (long long i = 0; i < 100000; ++i) a.add(1 + 2 * i, 1000 + 20 * i);
-    int spans = 0;
-    a.each([&](long long rec, long long stride, long long from, long long step, long long count) {
-        ++spans;
-        EXPECT_EQ(rec, 1);
-        EXPECT_EQ(stride, 2);
-        EXPECT_EQ(from, 1000);
-        EXPECT_EQ(step, 20);
-        EXPECT_EQ(count, 99999);
-    });
-    EXPECT_EQ(spans, 1);
-    Steps::Segments segments(a, 1, 1);
-    Segment s;
-    ASSERT_TRUE(segments.next(s));
-    EXPECT_EQ(s.records, 100000);
-    EXPECT_EQ(s.last_record, 1 + 2 * 99999);
-    EXPECT_FALSE(segments.next(s));
+TEST(StepLog, GivesBackWhatItWasGiven) {
+    // Patterns that repeat, with and without breaks, and steps that do not.
+    auto periodic = [](std::vector<Token> pattern, int times) {
+        std::vector<Token> v;
+        for (int i = 0; i < times; ++i) v.insert(v.end(), pattern.begin(), pattern.end());
+        return v;
+    };
+    std::vector<Token> random_steps;
+    unsigned long long x = 7;
+    for (int i = 0; i < 5000; ++i) {
+        x = x * 6364136223846793005ull + 1442695040888963407ull;
+        random_steps.push_back({1 + static_cast<long long>(x >> 62), static_cast<long long>(x >> 33) % 7 - 2});
+    }
+    std::vector<Token> broken = periodic({{1, 10}, {3, 10}, {2, 10}}, 50);
+    broken[70].stride = 4;  // a record of another kind in between
+    broken.push_back({-5, -1000000000000});
+    const std::vector<Token> long_period = periodic({{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 7}, {8, 8},
+                                                     {9, 9}, {10, 10}, {11, 11}, {12, 12}, {13, 13}, {14, 14},
+                                                     {15, 15}, {16, 16}, {17, 17}},
+                                                    20);
+    struct L {
+        const char* what;
+        std::vector<Token> tokens;
+        std::size_t most_bytes;
+    };
+    const std::vector<L> rows = {
+        {"nothing", {}, 0},
+        {"one step", {{1, 10}}, 2},
+        {"a steady station", periodic({{1, 10}}, 100000), 16},
+        {"two stations taking turns", periodic({{2, 20}}, 100000), 16},
+        {"four stations of four steps interleaved", periodic({{1, 10}, {2, 10}, {1, 10}, {3, 10}, {2, 10}, {1, 10}}, 20000),
+         64},
+        {"a pattern broken once, and a large step back", broken, 200},
+        {"a period longer than the longest kept", long_period, 17 * 20 * 2},
+        {"random steps", random_steps, 5000 * 2},
+        {"a period of the longest kept", periodic({{1, 1}, {1, 2}, {1, 3}, {1, 4}, {1, 5}, {1, 6}, {1, 7}, {1, 8},
+                                                   {1, 9}, {1, 10}, {1, 11}, {1, 12}, {1, 13}, {1, 14}, {1, 15},
+                                                   {1, 16}},
+                                                  1000),
+         2 * 16 * 3 + 16},
+    };
+    for (const L& row : rows) {
+        StepLog log;
+        for (const Token& t : row.tokens) log.add(t);
+        EXPECT_LE(log.bytes(), row.most_bytes) << row.what;
+        std::vector<Token> back;
+        StepLog::Cursor c(log);
+        Token t;
+        long long count = 0;
+        while (c.next(t, count)) {
+            ASSERT_GE(count, 1) << row.what;
+            back.insert(back.end(), static_cast<std::size_t>(count), t);
+        }
+        EXPECT_TRUE(back == row.tokens) << row.what << ": " << back.size() << " tokens back of " << row.tokens.size();
+    }
+}
+
+TEST(GapRule, SteadyAndInterleavedStationsKeepFewBytes) {
+    // Four stations of steps 10, 15, 20 and 30 s, each listed as it falls
+    // due: the records of each lie at distances that change from step to
+    // step but repeat every minute, so a long listing costs no more than a
+    // short one.
+    const int steps[] = {10, 15, 20, 30};
+    Steps stations[4];
+    long long due[4] = {0, 0, 0, 0};
+    for (long long record = 1; record <= 200000; ++record) {
+        int next = 0;
+        for (int i = 1; i < 4; ++i)
+            if (due[i] < due[next]) next = i;
+        stations[next].add(record, due[next]);
+        due[next] += steps[next];
+    }
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_LE(stations[i].log_bytes(), 100u) << "station of " << steps[i] << " s";
+        Steps::Segments segments(stations[i], 1, i);
+        Segment s;
+        ASSERT_TRUE(segments.next(s));
+        EXPECT_EQ(s.records, stations[i].timed());
+        EXPECT_FALSE(segments.next(s));
+        long long runs = 0, count = 0;
+        stations[i].each([&](long long, long long, long long, long long step, long long n) {
+            ++runs;
+            count += n;
+            EXPECT_EQ(step, steps[i]);
+        });
+        EXPECT_EQ(count, stations[i].timed() - 1);
+    }
 }

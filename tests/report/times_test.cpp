@@ -112,7 +112,7 @@ TEST(OptionValues, FilterKeepsRecordsByStationAndTime) {
     };
     for (const F& f : rows) {
         Filter filter;
-        for (int s : f.stations) filter.stations.set(static_cast<std::size_t>(s));
+        for (int s : f.stations) filter.choose(s);
         auto at = [](const char* hms) {
             return *record_time("99123", hms);
         };
