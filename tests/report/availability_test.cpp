@@ -35,8 +35,7 @@ std::size_t count(const std::string& text, const std::string& what) {
 
 TEST(Availability, SegmentsAndFiguresOfAPlantedListing) {
     Scratch dir;
-    dir.write("x.dat", planted());
-    list(dir, "x.dat");
+    list_planted(dir);
     Result r = report(dir, {"--segments"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
@@ -75,8 +74,7 @@ TEST(Availability, SegmentsAndFiguresOfAPlantedListing) {
 
 TEST(Availability, FiltersChooseRecordsForEveryOutput) {
     Scratch dir;
-    dir.write("x.dat", planted());
-    list(dir, "x.dat");
+    list_planted(dir);
     // A second run, a day later: a time window can leave one run out.
     records::Stamp next_day = at(10, 0, 0, 0x0A7);
     next_day.day = 124;

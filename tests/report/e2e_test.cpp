@@ -15,8 +15,7 @@ using e2e::visible;
 
 TEST(EndToEnd, CsvRowsHoldWhatTheDataFileHolds) {
     Scratch dir;
-    dir.write("x.dat", planted());
-    list(dir, "x.dat");
+    list_planted(dir);
     Result r = report(dir, {"--csv"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
@@ -39,8 +38,7 @@ TEST(EndToEnd, CsvRowsHoldWhatTheDataFileHolds) {
 
 TEST(EndToEnd, GapsOnPlantedGapsOverlapsAndSteps) {
     Scratch dir;
-    dir.write("x.dat", planted());
-    list(dir, "x.dat");
+    list_planted(dir);
     const std::string head = "run,file,station,after_record,from,to,seconds,kind\n";
     const std::string gap = "1,x.dat,0A7,3,1999-05-03T10:00:20Z,1999-05-03T10:01:20Z,50,gap\n";
     const std::string back = "1,x.dat,0A7,7,1999-05-03T10:01:40Z,1999-05-03T10:01:35Z,-15,backward\n";

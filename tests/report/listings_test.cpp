@@ -13,8 +13,7 @@ using e2e::visible;
 
 TEST(Listings, MissingOrUnreadableListingsAreNamedAndTheOthersRead) {
     Scratch dir;
-    dir.write("x.dat", planted());
-    list(dir, "x.dat");
+    list_planted(dir);
     const std::string rows = report(dir, {"--csv"}).out;
     ASSERT_GT(rows.size(), 100u);
     Result r = report(dir, {"--csv", "missing", "preflist", "."});
@@ -35,8 +34,7 @@ TEST(Listings, FilesThatAreNotListings) {
     // A data file or a text given by mistake costs a dozen lines of standard
     // error, not its size, and fails the run; the other listings are read.
     Scratch dir;
-    dir.write("x.dat", planted());
-    list(dir, "x.dat");
+    list_planted(dir);
     const std::string summary = report(dir, {}).out;
     std::string hellos, garbage;
     for (int i = 1; i <= 15; ++i) hellos += "hello " + std::to_string(i) + "\n";
@@ -95,8 +93,7 @@ TEST(Listings, FilesThatAreNotListings) {
 
 TEST(Listings, StandardInputAndTheDefaultListing) {
     Scratch dir;
-    dir.write("x.dat", planted());
-    list(dir, "x.dat");
+    list_planted(dir);
     const std::string listing = dir.read("preflist");
     Result named = report(dir, {"--csv", "preflist"});
     Result by_default = report(dir, {"--csv"});

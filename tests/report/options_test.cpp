@@ -70,8 +70,7 @@ TEST(Options, BadOptionsGiveUsageAndStatus2) {
 
 TEST(Options, GnuConventions) {
     Scratch dir;
-    dir.write("x.dat", planted());
-    list(dir, "x.dat");
+    list_planted(dir);
     const std::string gaps = report(dir, {"--gaps", "--tolerance", "0", "preflist"}).out;
     ASSERT_NE(gaps.find(",1,gap\n"), std::string::npos) << gaps;
     struct Row {

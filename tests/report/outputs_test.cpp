@@ -43,8 +43,7 @@ Result shell(const Scratch& dir, const std::string& line, const std::string* inp
 
 TEST(Outputs, FailedWritesFailTheRun) {
     Scratch dir;
-    dir.write("x.dat", planted());
-    list(dir, "x.dat");
+    list_planted(dir);
     Result r = run(dir.path(), report_program(), {"--csv"}, nullptr, "/dev/full");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "preflist-report: cannot write standard output: No space left on device\n");
@@ -80,8 +79,7 @@ TEST(Outputs, AnOutputThatIsAListingReadIsRefused) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Scratch dir;
-        dir.write("x.dat", planted());
-        list(dir, "x.dat");
+        list_planted(dir);
         const std::string listing = dir.read("preflist");
         Result r = shell(dir, c.line);
         EXPECT_EQ(r.status, 2);
@@ -141,8 +139,7 @@ TEST(Outputs, NoOutputFileIsCreatedOrReplacedByAFailingRun) {
 
     // Standard output failing: the picture is not written either.
     Scratch dir;
-    dir.write("x.dat", planted());
-    list(dir, "x.dat");
+    list_planted(dir);
     Result r = run(dir.path(), report_program(), {"--svg", "out.svg"}, nullptr, "/dev/full");
     EXPECT_EQ(r.status, 1);
     EXPECT_FALSE(dir.exists("out.svg"));
@@ -150,8 +147,7 @@ TEST(Outputs, NoOutputFileIsCreatedOrReplacedByAFailingRun) {
 
 TEST(Outputs, PictureToStandardOutputOrAFifo) {
     Scratch dir;
-    dir.write("x.dat", planted());
-    list(dir, "x.dat");
+    list_planted(dir);
     Result r = report(dir, {"--svg", "-"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");

@@ -115,6 +115,11 @@ std::string planted() {
     });
 }
 
+void list_planted(const Scratch& dir) {
+    dir.write("x.dat", planted());
+    list(dir, "x.dat");
+}
+
 void expect_text(const std::string& got, const std::string& want, const char* what) {
     EXPECT_EQ(got, want) << what << "\n got: " << e2e::visible(got) << "\nwant: " << e2e::visible(want);
 }

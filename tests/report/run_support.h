@@ -45,6 +45,8 @@ records::Record bcd2(const records::Stamp& s, bool zero = false);
 // record, a step back after record 7 and a step of 11 s after record 8;
 // then station 123, with a transmitter that differs and a zero range start.
 std::string planted();
+// Writes it as x.dat in the folder and lists it there.
+void list_planted(const Scratch& dir);
 
 void expect_text(const std::string& got, const std::string& want, const char* what);
 std::vector<std::string> split_lines(const std::string& s);
