@@ -1,10 +1,11 @@
+// CSV rows of records, irregular steps and segments, built fast for long listings.
 #include "report/csv.h"
 
 #include <charconv>
 #include <cstdio>
 
 #include "report/in_order.h"
-#include "report/json.h"
+#include "report/text.h"
 #include "report/timestamp.h"
 
 namespace report {

@@ -1,33 +1,14 @@
+// JSON Lines of the runs: strings escaped and made UTF-8, the irregular steps written as they are walked.
 #include "report/json.h"
 
 #include <cstdio>
 
 #include "report/in_order.h"
+#include "report/text.h"
 #include "report/timestamp.h"
 
 namespace report {
 namespace {
-
-// Length of the UTF-8 sequence at s[i], or 0 when it is not one.
-std::size_t utf8_length(std::string_view s, std::size_t i) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) return 1;
-    std::size_t n;
-    unsigned min;
-    if (c >= 0xC2 && c <= 0xDF) n = 2, min = 0x80;
-    else if (c >= 0xE0 && c <= 0xEF) n = 3, min = 0x800;
-    else if (c >= 0xF0 && c <= 0xF4) n = 4, min = 0x10000;
-    else return 0;
-    if (i + n > s.size()) return 0;
-    unsigned v = c & (0x7F >> n);
-    for (std::size_t k = 1; k < n; ++k) {
-        const unsigned char d = static_cast<unsigned char>(s[i + k]);
-        if ((d & 0xC0) != 0x80) return 0;
-        v = v << 6 | (d & 0x3F);
-    }
-    if (v < min || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return 0;
-    return n;
-}
 
 void number(std::string& out, const char* key, long long v) {
     out += ",\"";
@@ -81,23 +62,6 @@ std::string hex3(int station) {
 }
 
 } // namespace
-
-std::string percent(long long tenths) { return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10); }
-
-std::string utf8_clean(std::string_view s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size();) {
-        std::size_t n = utf8_length(s, i);
-        if (n == 0) {
-            out += "\xEF\xBF\xBD";
-            ++i;
-        } else {
-            out.append(s, i, n);
-            i += n;
-        }
-    }
-    return out;
-}
 
 std::string json_string(std::string_view s) {
     std::string out = "\"";

@@ -18,10 +18,6 @@ std::string json_string(std::string_view s);
 // not gathered first.
 void json_run(Out& out, const RunReport& r, const std::optional<long long>& min_gap = std::nullopt);
 
-// A percentage in tenths as JSON and the summary show it: 99.5, 100.0.
-std::string percent(long long tenths);
 
-// Valid UTF-8 as it is, each byte that is not part of it as U+FFFD.
-std::string utf8_clean(std::string_view s);
 
 } // namespace report

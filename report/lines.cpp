@@ -1,3 +1,4 @@
+// Reading each kind of listing line by its fixed columns, and showing a line in a message.
 #include "report/lines.h"
 
 #include <cstdio>

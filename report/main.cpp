@@ -10,8 +10,8 @@
 #include "report/output.h"
 #include "report/reader.h"
 #include "report/split.h"
-#include "report/summary.h"
 #include "report/svg.h"
+#include "report/text.h"
 
 #ifndef PREFLIST_REPORT_VERSION
 #define PREFLIST_REPORT_VERSION "0"

@@ -6,6 +6,7 @@
 #include "report/csv.h"
 #include "report/json.h"
 #include "report/summary.h"
+#include "report/text.h"
 
 namespace report {
 

@@ -1,3 +1,4 @@
+// The reader's states from banner to ending, and what it makes of each line in them.
 #include "report/reader.h"
 
 #include "report/timestamp.h"

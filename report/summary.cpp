@@ -1,8 +1,9 @@
+// The summary text of a run and of the totals, in labelled rows.
 #include "report/summary.h"
 
 #include <cstdio>
 
-#include "report/json.h"
+#include "report/text.h"
 #include "report/timestamp.h"
 
 namespace report {
@@ -61,20 +62,6 @@ std::string availability(const Figures& f) {
 }
 
 } // namespace
-
-std::string printable(const std::string& s) {
-    std::string out;
-    for (unsigned char c : s) {
-        if (c < 32 || c == 127) {
-            char b[8];
-            std::snprintf(b, sizeof b, "\\x%02X", c);
-            out += b;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
 
 void summary_run(std::string& out, const RunReport& r) {
     const Tally& t = r.tally;

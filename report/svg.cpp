@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "report/json.h"
 #include "report/steps.h"
+#include "report/text.h"
 #include "report/ticks.h"
 #include "report/timestamp.h"
 

@@ -1,3 +1,4 @@
+// Counting a run's records, stations and rejected-record marks, and the run's figures once it ends.
 #include "report/tally.h"
 
 #include "report/lines.h"

@@ -33,6 +33,7 @@
 #include "report/summary.h"
 #include "report/svg.h"
 #include "report/tally.h"
+#include "report/text.h"
 #include "report/timestamp.h"
 
 namespace {

@@ -14,6 +14,7 @@
 #include "report/svg.h"
 #include "report/ticks.h"
 #include "report/tally.h"
+#include "report/text.h"
 #include "report/timestamp.h"
 
 using namespace report;

@@ -1,3 +1,4 @@
+// Starting the built programs for the report's tests, and the data files and listings they read.
 #include "tests/report/run_support.h"
 
 #include <gtest/gtest.h>
