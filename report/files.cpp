@@ -21,13 +21,24 @@ namespace {
 
 constexpr const char* separators = "/\\:";
 
+// From Windows 8 on a file's identity is 128 bits; Wine answers that query
+// for a standard handle a POSIX shell opened, though with no volume.
 FileId handle_id(HANDLE h) {
+    if (h == INVALID_HANDLE_VALUE || GetFileType(h) != FILE_TYPE_DISK) return FileId{};
+    FILE_ID_INFO id;
+    FILE_BASIC_INFO basic;
+    if (GetFileInformationByHandleEx(h, FileIdInfo, &id, sizeof id) &&
+        GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic)) {
+        if (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) return FileId{};
+        FileId f{2, id.VolumeSerialNumber, 0, 0};
+        std::memcpy(&f.index, id.FileId.Identifier, 8);
+        std::memcpy(&f.index_high, id.FileId.Identifier + 8, 8);
+        return f;
+    }
     BY_HANDLE_FILE_INFORMATION info;
-    if (h == INVALID_HANDLE_VALUE || GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return FileId{};
-    return FileId{true, info.dwVolumeSerialNumber,
-                  static_cast<unsigned long long>(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
+    if (!GetFileInformationByHandle(h, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return FileId{};
+    return FileId{1, info.dwVolumeSerialNumber,
+                  static_cast<unsigned long long>(info.nFileIndexHigh) << 32 | info.nFileIndexLow, 0};
 }
 
 HANDLE open_existing(const std::string& path, DWORD access) {
@@ -39,7 +50,8 @@ HANDLE open_existing(const std::string& path, DWORD access) {
 std::string failure(DWORD code) {
     switch (code) {
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: return std::strerror(ENOENT);
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_DIRECTORY: return std::strerror(ENOENT);
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION: return std::strerror(EACCES);
     case ERROR_DISK_FULL:
@@ -126,7 +138,7 @@ constexpr const char* separators = "/";
 
 FileId stat_id(const struct stat& st) {
     if (!S_ISREG(st.st_mode)) return FileId{};
-    return FileId{true, static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)};
+    return FileId{1, static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino), 0};
 }
 
 bool write_fd(int fd, std::string_view bytes) {

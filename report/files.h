@@ -8,10 +8,13 @@ namespace report {
 // Which file a name or a stream is, whatever the name: the same file under
 // two names (or a link) has one identity.
 struct FileId {
-    bool known = false;  // not for a missing file, nor for one that is not a regular file
-    unsigned long long volume = 0, index = 0;
-    // Whether both are known and the same file.
-    bool same(const FileId& o) const { return known && o.known && volume == o.volume && index == o.index; }
+    int known = 0;  // how it was had, 0 for a missing file or one that is not a regular file
+    unsigned long long volume = 0, index = 0, index_high = 0;  // a volume of 0: not told
+    // Whether both are known, the same way, and the same file.
+    bool same(const FileId& o) const {
+        return known && known == o.known && index == o.index && index_high == o.index_high &&
+               (volume == o.volume || volume == 0 || o.volume == 0);
+    }
 };
 
 // The identity of the file the path names.
