@@ -86,8 +86,8 @@ def report_bench(b, build, big, small, runs):
           f"lines), {runs} runs each; medians:")
     print(f"  {'':22}{'wall s':>9}{'CPU s':>9}{'peak KiB':>10}")
     worst = 0.0
-    for label, args in (("summary", []), ("--csv", ["--csv"]), ("--gaps", ["--gaps"]), ("--json", ["--json"]),
-                        ("summary --svg", ["--svg", "report.svg"])):
+    for label, args in (("summary", []), ("--csv", ["--csv"]), ("--gaps", ["--gaps"]), ("--segments", ["--segments"]),
+                        ("--json", ["--json"]), ("summary --svg", ["--svg", "report.svg"])):
         measure(args + [listings["big"]])  # untimed: the listing into the page cache
         got = [measure(args + [listings["big"]]) for _ in range(runs)]
         wall = statistics.median(g[0] for g in got)
@@ -95,7 +95,7 @@ def report_bench(b, build, big, small, runs):
         print(f"  {label:22}{wall:9.4f}{statistics.median(g[1] for g in got):9.4f}"
               f"{statistics.median(g[2] for g in got):10.0f}")
     print(f"  slowest median {worst:.4f} s (target < 0.1: {verdict(worst < 0.1)})")
-    for label, args in (("the summary", []), ("--gaps", ["--gaps"])):
+    for label, args in (("the summary", []), ("--gaps", ["--gaps"]), ("--json", ["--json"])):
         small_rss = statistics.median(measure(args + [listings["small"]])[2] for _ in range(runs))
         big_rss = statistics.median(measure(args + [listings["big"]])[2] for _ in range(runs))
         print(f"  peak resident memory of {label}: {os.path.getsize(small) // RECORD}-record listing "

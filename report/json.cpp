@@ -1,38 +1,42 @@
+// JSON Lines of the runs: strings escaped and made UTF-8, the irregular steps written as they are walked.
 #include "report/json.h"
 
 #include <cstdio>
 
+#include "report/in_order.h"
+#include "report/text.h"
 #include "report/timestamp.h"
 
 namespace report {
 namespace {
-
-// Length of the UTF-8 sequence at s[i], or 0 when it is not one.
-std::size_t utf8_length(std::string_view s, std::size_t i) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) return 1;
-    std::size_t n;
-    unsigned min;
-    if (c >= 0xC2 && c <= 0xDF) n = 2, min = 0x80;
-    else if (c >= 0xE0 && c <= 0xEF) n = 3, min = 0x800;
-    else if (c >= 0xF0 && c <= 0xF4) n = 4, min = 0x10000;
-    else return 0;
-    if (i + n > s.size()) return 0;
-    unsigned v = c & (0x7F >> n);
-    for (std::size_t k = 1; k < n; ++k) {
-        const unsigned char d = static_cast<unsigned char>(s[i + k]);
-        if ((d & 0xC0) != 0x80) return 0;
-        v = v << 6 | (d & 0x3F);
-    }
-    if (v < min || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return 0;
-    return n;
-}
 
 void number(std::string& out, const char* key, long long v) {
     out += ",\"";
     out += key;
     out += "\":";
     out += std::to_string(v);
+}
+
+template <class T>
+void number_or_null(std::string& out, const char* key, const std::optional<T>& v) {
+    out += ",\"";
+    out += key;
+    out += "\":";
+    out += v ? std::to_string(*v) : "null";
+}
+
+// The counts and the availability figures, as a run and a station have them.
+void figures(std::string& out, const Figures& f) {
+    number(out, "gaps", f.gaps);
+    number(out, "overlaps", f.overlaps);
+    number(out, "backward", f.backward);
+    number_or_null(out, "span_seconds", f.span);
+    number(out, "gap_seconds", f.gap_seconds);
+    number(out, "max_gap_seconds", f.max_gap);
+    const std::optional<long long> tenths = f.availability_tenths();
+    out += ",\"availability_percent\":";
+    out += tenths ? percent(*tenths) : "null";
+    number(out, "segments", f.segments);
 }
 
 void time_or_null(std::string& out, const char* key, const std::optional<long long>& t) {
@@ -59,21 +63,6 @@ std::string hex3(int station) {
 
 } // namespace
 
-std::string utf8_clean(std::string_view s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size();) {
-        std::size_t n = utf8_length(s, i);
-        if (n == 0) {
-            out += "\xEF\xBF\xBD";
-            ++i;
-        } else {
-            out.append(s, i, n);
-            i += n;
-        }
-    }
-    return out;
-}
-
 std::string json_string(std::string_view s) {
     std::string out = "\"";
     for (char ch : utf8_clean(s)) {
@@ -99,7 +88,8 @@ std::string json_string(std::string_view s) {
     return out + '"';
 }
 
-void json_run(std::string& out, const RunReport& r) {
+void json_run(Out& o, const RunReport& r, const std::optional<long long>& min_gap) {
+    std::string& out = o.text;
     const Tally& t = r.tally;
     out += "{\"run\":" + std::to_string(r.run.number);
     out += ",\"listing\":" + json_string(r.run.listing);
@@ -108,8 +98,8 @@ void json_run(std::string& out, const RunReport& r) {
     number(out, "records", t.records);
     out += ",\"ending\":\"";
     out += ending_name(r.ending.kind);
-    out += "\",\"ending_record\":";
-    out += r.ending.record ? std::to_string(*r.ending.record) : "null";
+    out += "\"";
+    number_or_null(out, "ending_record", r.ending.record);
     out += ",\"types\":[";
     bool comma = false;
     // Accepted types first, then the rejected ones (negative codes).
@@ -125,33 +115,32 @@ void json_run(std::string& out, const RunReport& r) {
     number(out, "transmitter_mismatches", t.mismatches);
     number(out, "untimed", t.untimed);
     time_or_null(out, "first", t.first);
-    out += ",\"first_record\":" + (t.first ? std::to_string(t.first_record) : std::string("null"));
+    number_or_null(out, "first_record", t.first ? std::optional<long long>(t.first_record) : std::nullopt);
     time_or_null(out, "last", t.last);
-    out += ",\"last_record\":" + (t.last ? std::to_string(t.last_record) : std::string("null"));
+    number_or_null(out, "last_record", t.last ? std::optional<long long>(t.last_record) : std::nullopt);
     number(out, "tolerance", r.tolerance);
-    number(out, "gaps", r.gaps);
-    number(out, "overlaps", r.overlaps);
+    number_or_null(out, "min_gap", min_gap);
+    figures(out, r.figures);
     number(out, "unreadable_lines", r.run.problems);
     out += ",\"stations\":[";
     comma = false;
     for (const auto& [station, st] : t.stations) {
-        auto found = r.by_station.find(station);
-        const long long gaps = found == r.by_station.end() ? 0 : found->second.first;
-        const long long overlaps = found == r.by_station.end() ? 0 : found->second.second;
         out += comma ? "," : "";
         comma = true;
         out += "{\"station\":\"" + hex3(station) + "\"";
         number(out, "records", st.records);
         number(out, "timed", st.steps.timed());
-        out += ",\"typical_step\":";
-        out += st.steps.has_steps() ? std::to_string(st.steps.typical()) : "null";
-        number(out, "gaps", gaps);
-        number(out, "overlaps", overlaps);
+        number_or_null(out, "typical_step",
+                       st.steps.has_steps() ? std::optional<long long>(st.steps.typical()) : std::nullopt);
+        figures(out, r.by_station.at(station));
         out += "}";
+        o.spill();
     }
     out += "],\"irregular\":[";
     comma = false;
-    for (const Irregular& i : r.irregular) {
+    InOrderSteps steps(r, r.tolerance);
+    for (Irregular i; steps.next(i);) {
+        if (!listed(i, min_gap)) continue;
         out += comma ? "," : "";
         comma = true;
         out += "{\"station\":\"" + hex3(i.station) + "\"";
@@ -159,8 +148,9 @@ void json_run(std::string& out, const RunReport& r) {
         out += ",\"from\":\"" + iso_time(i.from) + "\",\"to\":\"" + iso_time(i.to) + "\"";
         number(out, "seconds", i.seconds);
         out += ",\"kind\":\"";
-        out += i.gap ? "gap" : "overlap";
+        out += kind_name(i.kind);
         out += "\"}";
+        o.spill();
     }
     out += "]}\n";
 }

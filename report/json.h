@@ -1,8 +1,10 @@
 // The run summaries as JSON Lines: one object per run, strings escaped as JSON wants.
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "report/out.h"
 #include "report/tally.h"
 
 namespace report {
@@ -11,10 +13,11 @@ namespace report {
 // line stays valid JSON whatever a file name holds.
 std::string json_string(std::string_view s);
 
-// Appends the run's object and LF.
-void json_run(std::string& out, const RunReport& r);
+// Appends the run's object and LF, written out as it goes: its list of
+// irregular steps (only gaps of at least min_gap seconds, when given) is
+// not gathered first.
+void json_run(Out& out, const RunReport& r, const std::optional<long long>& min_gap = std::nullopt);
 
-// Valid UTF-8 as it is, each byte that is not part of it as U+FFFD.
-std::string utf8_clean(std::string_view s);
+
 
 } // namespace report

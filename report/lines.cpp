@@ -1,4 +1,7 @@
+// Reading each kind of listing line by its fixed columns, and showing a line in a message.
 #include "report/lines.h"
+
+#include <cstdio>
 
 namespace report {
 namespace {
@@ -34,7 +37,7 @@ Field int_field(std::string_view f, long long* v) {
     return Field::number;
 }
 
-std::string quoted(std::string_view f) { return "'" + std::string(f) + "'"; }
+std::string quoted(std::string_view f) { return shown(f); }
 
 std::string trimmed(std::string_view s) {
     std::size_t a = s.find_first_not_of(' ');
@@ -43,6 +46,21 @@ std::string trimmed(std::string_view s) {
 }
 
 } // namespace
+
+std::string shown(std::string_view text) {
+    constexpr std::size_t most = 48;  // bytes between the quotes
+    std::string s = "'";
+    std::size_t i = 0;
+    for (; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        char b[8] = {static_cast<char>(c), 0};
+        if (c < 32 || c > 126) std::snprintf(b, sizeof b, "\\x%02X", c);
+        if (s.size() - 1 + std::char_traits<char>::length(b) > most) break;
+        s += b;
+    }
+    s += i < text.size() ? "'..." : "'";
+    return s;
+}
 
 bool is_record_type(int type) {
     if (type >= 0 && type <= 15) return true;

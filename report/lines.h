@@ -42,6 +42,11 @@ Kind kind_of(std::string_view line);
 // Where a banner glued to the end of a torn line starts, or npos.
 std::size_t glued_banner(std::string_view line);
 
+// A piece of a line as a message shows it, in single quotes: bytes outside
+// printable ASCII as \xNN, and cut (with "..." after the quote) so that a
+// message stays short whatever the line holds.
+std::string shown(std::string_view text);
+
 // A record type preflister can list: 0..15, or a rejected type's code minus 100.
 bool is_record_type(int type);
 

@@ -4,22 +4,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
-#include "report/csv.h"
-#include "report/json.h"
+#include "report/files.h"
+#include "report/options.h"
+#include "report/output.h"
 #include "report/reader.h"
 #include "report/split.h"
-#include "report/summary.h"
 #include "report/svg.h"
-#include "report/tally.h"
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#endif
+#include "report/text.h"
 
 #ifndef PREFLIST_REPORT_VERSION
 #define PREFLIST_REPORT_VERSION "0"
@@ -29,230 +21,97 @@ namespace {
 
 using namespace report;
 
-const char* const usage_text =
-    "usage: preflist-report [--csv | --gaps | --json] [--svg FILE] [--tolerance SECONDS] [LISTING...]\n";
-
-const char* const help_text =
-    "Reads listings written by preflister (default: preflist in the current directory;\n"
-    "- reads standard input) and reports what they hold.\n"
-    "\n"
-    "  (no option)          a summary of each run, then the totals over all runs\n"
-    "  --csv                one row per listed record\n"
-    "  --gaps               one row per gap or overlap in a station's record times\n"
-    "  --json               the summary as JSON Lines, one object per run\n"
-    "  --svg FILE           also write an availability picture to FILE\n"
-    "  --tolerance SECONDS  how far a step may differ from the typical step (default 1)\n"
-    "  --help, --version\n"
-    "\n"
-    "Unreadable lines are reported on standard error as FILE:LINE: what is wrong,\n"
-    "and reading goes on. Exit status: 0, 1 when a listing could not be read or an\n"
-    "output not written, 2 for a bad option.\n";
-
-enum class Mode { summary, csv, gaps, json };
-
-struct Options {
-    Mode mode = Mode::summary;
-    bool mode_given = false;
-    long long tolerance = 1;
-    std::string svg;
-    bool svg_given = false;
-    std::vector<std::string> listings;
-};
-
 [[noreturn]] void bad_usage(const std::string& what) {
     std::fprintf(stderr, "preflist-report: %s\n%sTry 'preflist-report --help' for more.\n", what.c_str(), usage_text);
     std::exit(2);
 }
 
-bool seconds(const std::string& s, long long* v) {
-    if (s.empty() || s.size() > 9 || s.find_first_not_of("0123456789") != std::string::npos) return false;
-    *v = std::stoll(s);
-    return true;
+[[noreturn]] void show(const std::string& text) {
+    std::fputs(text.c_str(), stdout);
+    std::exit(std::fflush(stdout) == 0 ? 0 : 1);
 }
-
-Options parse(int argc, char** argv) {
-    Options o;
-    bool options_end = false;
-    auto set_mode = [&](Mode m, const std::string& arg) {
-        if (o.mode_given && o.mode != m) bad_usage("'" + arg + "' and another of --csv, --gaps, --json given");
-        o.mode = m;
-        o.mode_given = true;
-    };
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        if (options_end || a == "-" || a.empty() || a[0] != '-') {
-            o.listings.push_back(a);
-            continue;
-        }
-        std::string value;
-        bool has_value = false;
-        const std::size_t eq = a.find('=');
-        if (a.compare(0, 2, "--") == 0 && eq != std::string::npos) {
-            value = a.substr(eq + 1);
-            has_value = true;
-            a = a.substr(0, eq);
-        }
-        auto needs_value = [&] {
-            if (has_value) return;
-            if (i + 1 >= argc) bad_usage("option '" + a + "' needs a value");
-            value = argv[++i];
-        };
-        if (a == "--") {
-            options_end = true;
-        } else if (a == "--help" || a == "-h") {
-            std::fputs(usage_text, stdout);
-            std::fputs(help_text, stdout);
-            std::exit(std::fflush(stdout) == 0 ? 0 : 1);
-        } else if (a == "--version") {
-            std::printf("preflist-report %s\n", PREFLIST_REPORT_VERSION);
-            std::exit(std::fflush(stdout) == 0 ? 0 : 1);
-        } else if (a == "--csv" && !has_value) {
-            set_mode(Mode::csv, a);
-        } else if (a == "--gaps" && !has_value) {
-            set_mode(Mode::gaps, a);
-        } else if (a == "--json" && !has_value) {
-            set_mode(Mode::json, a);
-        } else if (a == "--tolerance") {
-            needs_value();
-            if (!seconds(value, &o.tolerance))
-                bad_usage("--tolerance wants whole seconds from 0 to 999999999, not '" + value + "'");
-        } else if (a == "--svg") {
-            needs_value();
-            if (value.empty()) bad_usage("--svg wants a file name");
-            o.svg = value;
-            o.svg_given = true;
-        } else {
-            bad_usage("unknown option '" + std::string(argv[i]) + "'");
-        }
-    }
-    if (o.listings.empty()) o.listings.push_back("preflist");
-    return o;
-}
-
-// Takes the reader's runs and records to the chosen output as they come.
-class Output : public Sink {
-public:
-    Output(const Options& o, Picture* picture) : opt_(o), picture_(picture) {
-        if (o.mode == Mode::csv) text = std::string(record_columns) + "\n";
-        if (o.mode == Mode::gaps) text = std::string(gap_columns) + "\n";
-    }
-
-    // The stations keep their steps' spans only when rows or the picture need them.
-    void begin(const Run&) override { tally_ = Tally(rows() || picture_); }
-
-    void record(const Run& run, const Record& r) override {
-        tally_.add(r);
-        if (opt_.mode == Mode::csv) {
-            record_row(text, run, r);
-            if (text.size() > (1 << 16)) flush();
-        }
-    }
-
-    void end(const Run& run, const Ending& e) override {
-        const RunReport rep = finish_run(run, e, std::move(tally_), opt_.tolerance, rows());
-        switch (opt_.mode) {
-        case Mode::summary: summary_run(text, rep); break;
-        case Mode::gaps:
-            for (const Irregular& i : rep.irregular) {
-                gap_row(text, run, i);
-                if (text.size() > (1 << 16)) flush();
-            }
-            break;
-        case Mode::json: json_run(text, rep); break;
-        case Mode::csv: break;
-        }
-        if (picture_) picture_->add(rep);
-        totals.add(rep);
-        flush();
-    }
-
-    void problem(const std::string& listing, long line, const std::string& what) override {
-        ++totals.problems;
-        std::fprintf(stderr, "%s:%ld: %s\n", printable(listing).c_str(), line, what.c_str());
-    }
-
-    void flush() {
-        if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stdout);
-        text.clear();
-    }
-
-    std::string text;  // output not yet written
-    Totals totals;
-
-private:
-    bool rows() const { return opt_.mode == Mode::gaps || opt_.mode == Mode::json; }
-
-    const Options& opt_;
-    Picture* picture_;
-    Tally tally_;
-};
 
 std::string display_name(const std::string& listing) { return listing == "-" ? "(standard input)" : listing; }
 
-#ifdef _WIN32
-// Ctrl-C and Ctrl-Break end the run at once, with the status Windows gives a program that
-// Ctrl-C ended, as a signal ends it elsewhere: a read of standard input cut short by the
-// interrupt must not pass for the listing's end and a report of success.
-BOOL WINAPI on_control(DWORD) {
-    TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
-    return TRUE;
+// An output that is one of the listings read would lose it: refused before
+// anything is read or written, whatever names the two go by.
+void refuse_outputs_over_listings(const Options& o) {
+    const FileId out = stream_id(1);
+    const FileId svg = o.svg_given && o.svg != "-" ? file_id(o.svg) : FileId{};
+    if (svg.same(out)) bad_usage("--svg " + printable(o.svg) + " is standard output too");
+    for (const std::string& listing : o.listings) {
+        const FileId id = listing == "-" ? stream_id(0) : file_id(listing);
+        const std::string name = printable(display_name(listing));
+        if (svg.same(id)) bad_usage("--svg " + printable(o.svg) + " would write over the listing " + name);
+        if (out.same(id)) bad_usage("standard output would write over the listing " + name);
+    }
 }
-#endif
+
+// Reads one listing into the reader; false when it could not be read or
+// holds no run.
+bool read_listing(const std::string& listing, Reader& reader, Output& output, std::string* names) {
+    const std::string name = display_name(listing);
+    std::FILE* f = listing == "-" ? stdin : std::fopen(listing.c_str(), "rb");
+    if (!f) {
+        std::fprintf(stderr, "preflist-report: cannot open %s: %s\n", printable(name).c_str(), std::strerror(errno));
+        return false;
+    }
+    ++output.totals.listings;
+    *names += (names->empty() ? "" : ", ") + name;
+    reader.start(name);
+    output.start_listing();
+    std::string error;
+    bool ok = read_all(f, reader, &error);
+    output.end_listing(name);
+    if (!ok) {
+        std::fprintf(stderr, "preflist-report: cannot read %s: %s\n", printable(name).c_str(), error.c_str());
+    } else if (!reader.found_run()) {
+        std::fprintf(stderr, "%s: no run found (not a listing written by preflister?)\n", printable(name).c_str());
+        ok = false;
+    }
+    if (f != stdin) std::fclose(f);
+    else std::clearerr(stdin);
+    return ok;
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-#ifdef _WIN32
-    // The standard streams carry bytes as they are, as on every other system: no CR put
-    // before each LF written, none taken away and no Ctrl-Z ending a listing read from "-".
-    _setmode(_fileno(stdin), _O_BINARY);
-    _setmode(_fileno(stdout), _O_BINARY);
-    _setmode(_fileno(stderr), _O_BINARY);
-    SetConsoleCtrlHandler(on_control, TRUE);
-#endif
-    const Options opt = parse(argc, argv);
+    const Parsed parsed = parse_options(argc, argv);
+    switch (parsed.what) {
+    case Parsed::usage: bad_usage(parsed.error);
+    case Parsed::help: show(std::string(usage_text) + help_text);
+    case Parsed::version: show("preflist-report " PREFLIST_REPORT_VERSION "\n");
+    case Parsed::run: break;
+    }
+    const Options& opt = parsed.options;
+    refuse_outputs_over_listings(opt);
+    binary_streams();
     Picture picture;
     Output output(opt, opt.svg_given ? &picture : nullptr);
     Reader reader(output);
     int status = 0;
     std::string names;
-    for (const std::string& listing : opt.listings) {
-        const std::string name = display_name(listing);
-        std::FILE* f = listing == "-" ? stdin : std::fopen(listing.c_str(), "rb");
-        if (!f) {
-            std::fprintf(stderr, "preflist-report: cannot open %s: %s\n", printable(name).c_str(), std::strerror(errno));
-            status = 1;
-            continue;
-        }
-        ++output.totals.listings;
-        names += (names.empty() ? "" : ", ") + name;
-        reader.start(name);
-        std::string error;
-        if (!read_all(f, reader, &error)) {
-            std::fprintf(stderr, "preflist-report: cannot read %s: %s\n", printable(name).c_str(), error.c_str());
-            status = 1;
-        }
-        if (f != stdin) std::fclose(f);
-        else std::clearerr(stdin);
+    for (const std::string& listing : opt.listings)
+        if (!read_listing(listing, reader, output, &names)) status = 1;
+    std::string svg;
+    if (opt.svg_given) {
+        if (names.size() > 70) names = names.substr(0, 67) + "...";
+        svg = picture.svg("preflist-report: " + names);
+        if (opt.svg == "-") output.out.text += svg;
     }
-    if (opt.mode == Mode::summary) summary_totals(output.text, output.totals, opt.tolerance);
-    output.flush();
+    output.finish();
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fprintf(stderr, "preflist-report: cannot write standard output: %s\n", std::strerror(errno));
         status = 1;
     }
-    if (opt.svg_given) {
-        if (names.size() > 70) names = names.substr(0, 67) + "...";
-        const std::string svg = picture.svg("preflist-report: " + names);
-        std::FILE* f = std::fopen(opt.svg.c_str(), "wb");
-        int error = f ? 0 : errno;
-        if (f) {
-            if (std::fwrite(svg.data(), 1, svg.size(), f) != svg.size()) error = errno;
-            if (std::fclose(f) != 0 && !error) error = errno;
-        }
-        if (error) {
-            std::fprintf(stderr, "preflist-report: cannot write %s: %s\n", printable(opt.svg).c_str(),
-                         std::strerror(error));
+    // An output file is written only by a run that succeeds, and whole.
+    if (opt.svg_given && opt.svg != "-") {
+        std::string error;
+        if (status != 0) {
+            std::fprintf(stderr, "preflist-report: %s not written, as the run failed\n", printable(opt.svg).c_str());
+        } else if (!replace_file(opt.svg, svg, &error)) {
+            std::fprintf(stderr, "preflist-report: cannot write %s: %s\n", printable(opt.svg).c_str(), error.c_str());
             status = 1;
         }
     }

@@ -1,27 +1,9 @@
+// The reader's states from banner to ending, and what it makes of each line in them.
 #include "report/reader.h"
-
-#include <cstdio>
 
 #include "report/timestamp.h"
 
 namespace report {
-
-std::string shown(std::string_view text) {
-    constexpr std::size_t most = 60;
-    std::string s = "'";
-    for (std::size_t i = 0; i < text.size() && i < most; ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c < 32 || c == 127) {
-            char b[8];
-            std::snprintf(b, sizeof b, "\\x%02X", c);
-            s += b;
-        } else {
-            s += static_cast<char>(c);
-        }
-    }
-    s += text.size() > most ? "'..." : "'";
-    return s;
-}
 
 void Reader::start(const std::string& listing) {
     run_.listing = listing;
@@ -68,23 +50,32 @@ void Reader::finish() {
 
 void Reader::line(std::string_view text) {
     ++line_;
-    // A torn last line is continued by the next run's banner; only a name
-    // line may hold the banner's text as its own.
-    if (state_ != State::name) {
-        std::size_t at = glued_banner(text);
-        if (at != std::string_view::npos) {
-            std::string why;
-            std::string_view torn = text.substr(0, at);
+    // Every banner starts a run, a run that never got its name line too. A
+    // torn last line is continued by the next run's banner: a whole line
+    // torn between its CR and its LF still counts.
+    std::size_t at = glued_banner(text);
+    if (at != std::string_view::npos) {
+        std::string why;
+        std::string_view torn = text.substr(0, at);
+        if (torn.back() == '\r') {
+            torn.remove_suffix(1);
+            step(torn);
+        } else {
+            if (state_ == State::name) announce();
             if (state_ != State::body || !take(torn, &why))
                 problem(line_, "torn line before a banner: " + shown(torn));
-            begin_run();
-            return;
         }
-        if (text == banner) {
-            begin_run();
-            return;
-        }
+        begin_run();
+        return;
     }
+    if (text == banner) {
+        begin_run();
+        return;
+    }
+    step(text);
+}
+
+void Reader::step(std::string_view text) {
     switch (state_) {
     case State::outside:
         problem(line_, seen_banner_ ? "line after the run's ending: " + shown(text)

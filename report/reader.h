@@ -46,6 +46,7 @@ public:
     void start(const std::string& listing);  // a new listing; lines count from 1
     void line(std::string_view text);        // the next line, its line end removed
     void finish();                           // the listing's end: a run left open has no ending
+    bool found_run() const { return seen_banner_; }  // in this listing
 
 private:
     enum class State { outside, name, name_more, before_header, header, body };
@@ -53,6 +54,7 @@ private:
     void begin_run();
     void announce();
     void end_run(const Ending& e);
+    void step(std::string_view text);  // a line other than a banner, by the state it comes in
     void body(std::string_view text);
     bool take(std::string_view text, std::string* why);
     void problem(long line, const std::string& what);
@@ -68,8 +70,5 @@ private:
     std::optional<long long> last_;  // the run's last record number
     long note_line_ = 0;             // line of the pending decoder line, 0 for none
 };
-
-// Shows a line in a message: control bytes escaped, long lines cut.
-std::string shown(std::string_view text);
 
 } // namespace report

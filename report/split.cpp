@@ -1,3 +1,4 @@
+// Reads a listing file in large pieces through the line splitter.
 #include "report/split.h"
 
 #include <cerrno>

@@ -1,7 +1,9 @@
+// The summary text of a run and of the totals, in labelled rows.
 #include "report/summary.h"
 
 #include <cstdio>
 
+#include "report/text.h"
 #include "report/timestamp.h"
 
 namespace report {
@@ -50,21 +52,16 @@ std::string ended(const RunReport& r) {
     return "no ending (interrupted after record " + std::to_string(r.tally.last_listed) + ")";
 }
 
-} // namespace
-
-std::string printable(const std::string& s) {
-    std::string out;
-    for (unsigned char c : s) {
-        if (c < 32 || c == 127) {
-            char b[8];
-            std::snprintf(b, sizeof b, "\\x%02X", c);
-            out += b;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
+// "93.3 % of 150 s, 50 s in gaps (the longest 50 s), 3 segments"
+std::string availability(const Figures& f) {
+    const std::optional<long long> tenths = f.availability_tenths();
+    std::string s = tenths ? percent(*tenths) + " % of " + std::to_string(*f.span) + " s" : "unknown (no positive span)";
+    if (f.gap_seconds)
+        s += ", " + std::to_string(f.gap_seconds) + " s in gaps (the longest " + std::to_string(f.max_gap) + " s)";
+    return s + ", " + count(f.segments, "segment", "segments");
 }
+
+} // namespace
 
 void summary_run(std::string& out, const RunReport& r) {
     const Tally& t = r.tally;
@@ -79,18 +76,19 @@ void summary_run(std::string& out, const RunReport& r) {
     row(out, "untimed", std::to_string(t.untimed));
     row(out, "first", when(t.first, t.first_record));
     row(out, "last", when(t.last, t.last_record));
-    row(out, "gaps", std::to_string(r.gaps) + " (tolerance " + std::to_string(r.tolerance) + " s)");
-    row(out, "overlaps", std::to_string(r.overlaps));
+    row(out, "gaps", std::to_string(r.figures.gaps) + " (tolerance " + std::to_string(r.tolerance) + " s)");
+    row(out, "overlaps", std::to_string(r.figures.overlaps));
+    row(out, "backward", std::to_string(r.figures.backward));
+    row(out, "availability", availability(r.figures));
     row(out, "unreadable", count(r.run.problems, "line", "lines"));
     for (const auto& [station, st] : t.stations) {
         std::string s = count(st.records, "record", "records") + ", " + std::to_string(st.steps.timed()) + " timed";
-        if (st.steps.has_steps()) {
-            auto found = r.by_station.find(station);
-            const auto n = found == r.by_station.end() ? std::pair<long long, long long>{} : found->second;
-            s += ", typical step " + std::to_string(st.steps.typical()) + " s, " + count(n.first, "gap", "gaps") +
-                 ", " + count(n.second, "overlap", "overlaps");
-        }
+        const Figures& f = r.by_station.at(station);
+        if (st.steps.has_steps())
+            s += ", typical step " + std::to_string(st.steps.typical()) + " s, " + count(f.gaps, "gap", "gaps") + ", " +
+                 count(f.overlaps, "overlap", "overlaps") + ", " + std::to_string(f.backward) + " backward";
         row(out, station_label(station).c_str(), s);
+        if (st.steps.has_steps()) row(out, "", "availability " + availability(f));
     }
     out += '\n';
 }
@@ -108,6 +106,7 @@ void summary_totals(std::string& out, const Totals& t, long long tolerance) {
     row(out, "last", when(t.last, 0));
     row(out, "gaps", std::to_string(t.gaps) + " (tolerance " + std::to_string(tolerance) + " s)");
     row(out, "overlaps", std::to_string(t.overlaps));
+    row(out, "backward", std::to_string(t.backward));
     row(out, "unreadable", count(t.problems, "line", "lines"));
     for (const auto& [station, n] : t.stations)
         row(out, station_label(station).c_str(),

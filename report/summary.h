@@ -9,7 +9,5 @@ namespace report {
 void summary_run(std::string& out, const RunReport& r);
 void summary_totals(std::string& out, const Totals& t, long long tolerance);
 
-// Text for a terminal: control bytes shown as \xNN.
-std::string printable(const std::string& s);
 
 } // namespace report

@@ -1,18 +1,22 @@
+// The availability picture: a lane per station, bars where it recorded, marks where its steps were irregular.
 #include "report/svg.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "report/json.h"
+#include "report/steps.h"
+#include "report/text.h"
+#include "report/ticks.h"
 #include "report/timestamp.h"
 
 namespace report {
 namespace {
 
-constexpr double width = 1000, left = 110, right = 30, top = 70, lane_height = 30, bar_height = 14;
+constexpr double width = 1000, left = 110, right = 30, top = 100, lane_height = 30, bar_height = 14;
 constexpr const char* bar_colour = "#2f6db5";
-constexpr const char* overlap_colour = "#d62728";
+constexpr const char* overlap_colour = "#9467bd";
+constexpr const char* backward_colour = "#d62728";
 constexpr const char* rejected_colour = "#f28e1c";
 
 std::string num(double v) {
@@ -21,82 +25,14 @@ std::string num(double v) {
     return b;
 }
 
-std::string two(int v) {
-    char b[8];
-    std::snprintf(b, sizeof b, "%02d", v);
-    return b;
-}
-
-std::string day_text(const Civil& c) { return std::to_string(c.year) + "-" + two(c.month) + "-" + two(c.day); }
-
-// Calendar steps count months; the others are seconds.
-struct TickStep {
-    long long seconds;
-    int months;
-};
-
-const TickStep tick_steps[] = {
-    {1, 0}, {2, 0}, {5, 0}, {10, 0}, {15, 0}, {30, 0}, {60, 0}, {120, 0}, {300, 0}, {600, 0}, {900, 0},
-    {1800, 0}, {3600, 0}, {7200, 0}, {10800, 0}, {21600, 0}, {43200, 0}, {86400, 0}, {172800, 0},
-    {604800, 0}, {0, 1}, {0, 2}, {0, 3}, {0, 6}, {0, 12}, {0, 24}, {0, 60}, {0, 120}, {0, 240}, {0, 600},
-};
-
-long long floor_div(long long a, long long b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
-
-std::vector<long long> tick_times(long long a, long long b, const TickStep& s, int most) {
-    std::vector<long long> t;
-    if (s.months == 0) {
-        // Weeks start on a Monday: 1970-01-01 was a Thursday.
-        const long long shift = s.seconds == 604800 ? 4 * 86400 : 0;
-        for (long long x = (floor_div(a - shift - 1, s.seconds) + 1) * s.seconds + shift; x <= b; x += s.seconds) {
-            t.push_back(x);
-            if (static_cast<int>(t.size()) > most) break;
-        }
-        return t;
-    }
-    Civil c = civil(a);
-    long long m = (static_cast<long long>(c.year) * 12 + c.month - 1);
-    m = floor_div(m, s.months) * s.months;
-    for (;; m += s.months) {
-        const long long x = from_civil(static_cast<int>(floor_div(m, 12)), static_cast<int>(m - floor_div(m, 12) * 12) + 1, 1);
-        if (x < a) continue;
-        if (x > b) break;
-        t.push_back(x);
-        if (static_cast<int>(t.size()) > most) break;
-    }
-    return t;
-}
-
 } // namespace
 
-std::vector<Tick> time_ticks(long long a, long long b, int most) {
-    for (const TickStep& s : tick_steps) {
-        std::vector<long long> t = tick_times(a, b, s, most);
-        if (static_cast<int>(t.size()) > most) continue;
-        std::vector<Tick> ticks;
-        std::string last_day;
-        for (long long x : t) {
-            const Civil c = civil(x);
-            Tick k{x, "", ""};
-            if (s.months >= 12) {
-                k.label = std::to_string(c.year);
-            } else if (s.months) {
-                k.label = std::to_string(c.year) + "-" + two(c.month);
-            } else if (s.seconds >= 86400) {
-                k.label = day_text(c);
-            } else {
-                k.label = two(c.hour) + ":" + two(c.minute) + (s.seconds < 60 ? ":" + two(c.second) : "");
-                // The date under the first tick and wherever the day changes.
-                const std::string d = day_text(c);
-                if (d != last_day) k.date = d;
-                last_day = d;
-            }
-            ticks.push_back(k);
-        }
-        return ticks;
-    }
-    return {};
-}
+const LegendEntry legend[4] = {
+    {bar_colour, true, "recording: a bar, broken where a gap is"},
+    {overlap_colour, false, "overlap: a step shorter than the typical step"},
+    {backward_colour, false, "backward: the time repeated or went back"},
+    {rejected_colour, false, "rejected record, at the time of the record before it"},
+};
 
 std::string xml_text(std::string_view s) {
     std::string out;
@@ -133,36 +69,43 @@ void Picture::stretch(Lane& lane, long long a, long long b) {
     s.emplace_back(a, b);
 }
 
-void Picture::add(const RunReport& r) {
+void Picture::add(const RunReport& r, const std::optional<long long>& min_gap) {
     ++runs_;
     records_ += r.tally.records;
     for (const auto& [station, st] : r.tally.stations) {
         Lane& lane = lanes_[station];
         lane.records += st.records;
         if (st.steps.timed() == 0) continue;
-        const long long typ = st.steps.typical(), tol = r.tolerance;
+        const long long typ = st.steps.typical();
         long long lo = st.steps.first_time(), hi = lo;
         st.steps.each([&](long long, long long, long long from, long long step, long long count) {
-            if (step > typ + tol) {
-                // A gap ends the stretch; a run of gaps leaves single records between them.
+            const StepKind kind = step_kind(step, typ, r.tolerance);
+            std::vector<long long>* marks = min_gap ? nullptr
+                                            : kind == StepKind::overlap  ? &lane.overlaps
+                                            : kind == StepKind::backward ? &lane.backward
+                                                                         : nullptr;
+            // A gap ends the stretch, and so does a step back: the bar must not
+            // cover the time it went back over. A run of them leaves single
+            // records between them.
+            if ((kind == StepKind::gap && (!min_gap || step - typ >= *min_gap)) || kind == StepKind::backward) {
                 for (long long k = 0; k < count; ++k) {
                     stretch(lane, lo, hi);
                     lo = hi = from + (k + 1) * step;
+                    if (marks) marks->push_back(lo);
                 }
                 return;
             }
-            if (step < typ - tol)
-                for (long long k = 0; k < count; ++k) {
-                    lane.overlaps.push_back(from + (k + 1) * step);
-                    seen(from + (k + 1) * step);
-                }
+            for (long long k = 0; marks && k < count; ++k) marks->push_back(from + (k + 1) * step);
             const long long end = from + count * step;
             lo = std::min(lo, end);
             hi = std::max(hi, end);
         });
         stretch(lane, lo, hi);
     }
-    for (const Mark& m : r.tally.rejected_marks) lanes_[m.station].rejected.push_back(m.when);
+    for (const Mark& m : r.tally.rejected_marks) {
+        lanes_[m.station].rejected.push_back(m.when);
+        seen(m.when);
+    }
 }
 
 std::string Picture::svg(const std::string& title) const {
@@ -189,15 +132,17 @@ std::string Picture::svg(const std::string& title) const {
     s += "<text x=\"" + num(left) + "\" y=\"24\" font-size=\"15\" font-weight=\"bold\">" + xml_text(title) + "</text>\n";
     s += "<text x=\"" + num(left) + "\" y=\"44\" fill=\"#444\">" + std::to_string(runs_) + (runs_ == 1 ? " run, " : " runs, ") +
          std::to_string(records_) + (records_ == 1 ? " record" : " records") + "; times in UTC</text>\n";
-    // Legend, right-aligned on the second line.
-    const double lx = width - right - 420;
-    s += "<rect x=\"" + num(lx) + "\" y=\"35\" width=\"18\" height=\"10\" fill=\"" + bar_colour + "\"/>";
-    s += "<text x=\"" + num(lx + 24) + "\" y=\"44\">recording (breaks: gaps)</text>\n";
-    s += "<path d=\"M" + num(lx + 195) + " 33V47\" stroke=\"" + overlap_colour + "\" stroke-width=\"3\"/>";
-    s += "<text x=\"" + num(lx + 203) + "\" y=\"44\">overlap</text>\n";
-    s += "<path d=\"M" + num(lx + 275) + " 33V47\" stroke=\"" + rejected_colour + "\" stroke-width=\"3\"/>";
-    s += "<text x=\"" + num(lx + 283) + "\" y=\"44\">rejected record</text>\n";
-
+    // The legend, two entries a line under the title.
+    for (std::size_t i = 0; i < 4; ++i) {
+        const LegendEntry& e = legend[i];
+        const double lx = left + 430 * static_cast<double>(i % 2), ly = 66 + 18 * static_cast<double>(i / 2);
+        if (e.bar)
+            s += "<rect x=\"" + num(lx) + "\" y=\"" + num(ly - 9) + "\" width=\"18\" height=\"10\" fill=\"" + e.colour + "\"/>";
+        else
+            s += "<path d=\"M" + num(lx + 9) + " " + num(ly - 11) + "V" + num(ly + 3) + "\" stroke=\"" + e.colour +
+                 "\" stroke-width=\"3\"/>";
+        s += "<text x=\"" + num(lx + 24) + "\" y=\"" + num(ly) + "\" class=\"legend\">" + xml_text(e.text) + "</text>\n";
+    }
     if (!min_) {
         s += "<text x=\"" + num(left) + "\" y=\"" + num(top + 20) + "\">no record with a valid date and time</text>\n";
     }
@@ -254,6 +199,7 @@ std::string Picture::svg(const std::string& title) const {
             s += "<path d=\"" + d + "\" stroke=\"" + colour + "\" stroke-width=\"2\"/>\n";
         };
         marks(lane.overlaps, y + 2, bar_top, overlap_colour);
+        marks(lane.backward, y + 2, bar_top, backward_colour);
         marks(lane.rejected, bar_bottom, y + lane_height - 2, rejected_colour);
         s += "</g>\n";
         y += lane_height;

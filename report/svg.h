@@ -14,17 +14,27 @@ namespace report {
 // characters XML does not allow become U+FFFD.
 std::string xml_text(std::string_view s);
 
+// What the picture's legend says of each mark, word for word as the manual does.
+struct LegendEntry {
+    const char* colour;
+    bool bar;  // a bar's swatch, else a mark's
+    const char* text;
+};
+extern const LegendEntry legend[4];
+
 class Picture {
 public:
-    // Takes the run's stretches (records joined by steps that are no gap),
-    // its overlaps and its rejected records.
-    void add(const RunReport& r);
+    // Takes the run's stretches (records joined by steps that are neither gap
+    // nor backward), its overlaps, backward steps and rejected records. With
+    // min_gap, only gaps of at least that many seconds break a bar, and
+    // overlaps and backward steps are not marked.
+    void add(const RunReport& r, const std::optional<long long>& min_gap = std::nullopt);
     std::string svg(const std::string& title) const;
 
 private:
     struct Lane {
         std::vector<std::pair<long long, long long>> stretches;  // first and last time
-        std::vector<long long> overlaps;                          // time after the step back
+        std::vector<long long> overlaps, backward;                // the time after the step
         std::vector<long long> rejected;
         long long records = 0;
     };
@@ -36,13 +46,5 @@ private:
     long runs_ = 0;
     long long records_ = 0;
 };
-
-// Tick marks for a time axis from a to b: times and their labels, with a
-// second label line for the date where a label shows only the hour.
-struct Tick {
-    long long when;
-    std::string label, date;
-};
-std::vector<Tick> time_ticks(long long a, long long b, int most);
 
 } // namespace report

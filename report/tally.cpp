@@ -1,6 +1,5 @@
+// Counting a run's records, stations and rejected-record marks, and the run's figures once it ends.
 #include "report/tally.h"
-
-#include <algorithm>
 
 #include "report/lines.h"
 
@@ -50,24 +49,12 @@ void Tally::add(const Record& r) {
     }
 }
 
-RunReport finish_run(const Run& run, const Ending& ending, Tally tally, long long tolerance, bool rows) {
-    RunReport rep{run, ending, std::move(tally), tolerance, {}, 0, 0, {}};
-    if (!rows) {
-        for (const auto& [station, st] : rep.tally.stations) {
-            const auto n = st.steps.count_irregular(tolerance);
-            if (n.first || n.second) rep.by_station[station] = n;
-            rep.gaps += n.first;
-            rep.overlaps += n.second;
-        }
-        return rep;
-    }
-    for (const auto& [station, st] : rep.tally.stations) st.steps.irregular(tolerance, station, rep.irregular);
-    std::stable_sort(rep.irregular.begin(), rep.irregular.end(),
-                     [](const Irregular& a, const Irregular& b) { return a.after_record < b.after_record; });
-    for (const Irregular& i : rep.irregular) {
-        ++(i.gap ? rep.gaps : rep.overlaps);
-        auto& n = rep.by_station[i.station];
-        ++(i.gap ? n.first : n.second);
+RunReport finish_run(const Run& run, const Ending& ending, Tally tally, long long tolerance) {
+    RunReport rep{run, ending, std::move(tally), tolerance, {}, {}};
+    for (const auto& [station, st] : rep.tally.stations) {
+        const Figures f = st.steps.figures(tolerance);
+        rep.by_station.emplace(station, f);
+        rep.figures.add(f);
     }
     return rep;
 }
@@ -79,8 +66,9 @@ void Totals::add(const RunReport& r) {
     rejected += t.rejected;
     mismatches += t.mismatches;
     untimed += t.untimed;
-    gaps += r.gaps;
-    overlaps += r.overlaps;
+    gaps += r.figures.gaps;
+    overlaps += r.figures.overlaps;
+    backward += r.figures.backward;
     ++(r.ending.kind == Ending::eof ? ended_eof : r.ending.kind == Ending::parity ? ended_parity : ended_none);
     for (const auto& [type, n] : t.types) types[type] += n;
     for (const auto& [station, st] : t.stations) {

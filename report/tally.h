@@ -2,6 +2,7 @@
 #pragma once
 #include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "report/reader.h"
@@ -48,20 +49,18 @@ struct RunReport {
     Ending ending;
     Tally tally;
     long long tolerance = 1;
-    std::vector<Irregular> irregular;  // in record order; empty unless asked for
-    long long gaps = 0, overlaps = 0;
-    std::map<int, std::pair<long long, long long>> by_station;  // gaps, overlaps
+    Figures figures;                    // of its stations together
+    std::map<int, Figures> by_station;  // every station of the tally
 };
 
-// With rows false only the counts of gaps and overlaps are made, not their list.
-RunReport finish_run(const Run& run, const Ending& ending, Tally tally, long long tolerance, bool rows = true);
+RunReport finish_run(const Run& run, const Ending& ending, Tally tally, long long tolerance);
 
 // Whether a decoder note is the transmitter line.
 bool is_mismatch(const std::string& note);
 
 struct Totals {
     long runs = 0, listings = 0;
-    long long records = 0, rejected = 0, mismatches = 0, untimed = 0, gaps = 0, overlaps = 0;
+    long long records = 0, rejected = 0, mismatches = 0, untimed = 0, gaps = 0, overlaps = 0, backward = 0;
     long long problems = 0;  // every line reported, counted by the caller: some lie outside any run
     long long ended_eof = 0, ended_parity = 0, ended_none = 0;
     std::map<int, long long> types;

@@ -1,3 +1,4 @@
+// Converting listed dates and times to seconds since 1970 and back, by the civil calendar.
 #include "report/timestamp.h"
 
 

@@ -1,42 +1,24 @@
 // Writes data files of 4096-byte records to run the lister on: a large
-// deterministic mix from a seed, or the small sample kept in examples/.
+// deterministic mix from a seed, a recorder's regular stations with planted
+// irregular steps, or the small sample kept in examples/.
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <optional>
+#include <string>
 
+#include "tools/recorder.h"
 #include "tools/records.h"
 
 namespace {
 
 using records::Record;
+using records::noise;
+using records::Rng;
 using records::Stamp;
-
-// splitmix64: the same stream from the same seed on every platform, unlike
-// the standard distributions.
-struct Rng {
-    std::uint64_t s;
-    std::uint64_t next() {
-        std::uint64_t z = (s += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    int below(int n) { return static_cast<int>(next() % static_cast<std::uint64_t>(n)); }
-    bool chance(int per_mille) { return below(1000) < per_mille; }
-};
-
-// Sample data after the preface; the decoder must not care what it holds.
-Record noise(Rng& rng) {
-    Record r;
-    for (int k = 0; k < records::size; k += 8) {
-        std::uint64_t v = rng.next();
-        std::memcpy(&r[k], &v, 8);
-    }
-    return r;
-}
 
 // Recording time, moving forward a few seconds per record.
 struct Clock {
@@ -238,10 +220,18 @@ bool write_sample(Out& out) {
     return true;
 }
 
-int usage() {
+int usage(const std::string& why = "") {
+    if (!why.empty())
+        std::fprintf(stderr, "gendata: %s\n", why.c_str());
     std::fprintf(stderr,
                  "usage: gendata OUT N [SEED]   N records of a mixed data file\n"
-                 "       gendata --sample OUT   the small sample file\n");
+                 "       gendata --sample OUT   the small sample file\n"
+                 "       gendata --recorder OUT [--stations N] [--span TIME] [--seed N]\n"
+                 "                              [--gaps N] [--overlaps N] [--backward N]\n"
+                 "           a recorder's file: N stations (default 4), each with a step of its\n"
+                 "           own (10, 15, 20, 30 or 60 s) and times on it, from 2024-03-01\n"
+                 "           over TIME (default 6h; s, m, h or d), each with the gaps (2),\n"
+                 "           overlaps (1) and backward steps (1) given planted; SEED default 1\n");
     return 2;
 }
 
@@ -258,21 +248,35 @@ bool number(const char* s, unsigned long long max, unsigned long long* v) {
 
 int main(int argc, char** argv) {
     const bool sample = argc == 3 && std::strcmp(argv[1], "--sample") == 0;
+    const bool recorder = argc >= 2 && std::strcmp(argv[1], "--recorder") == 0;
+    recorder::Plan plan;
     unsigned long long n = 0, seed = 1;
-    if (!sample) {
+    std::string why;
+    if (recorder) {
+        if (!recorder::parse_plan(argc - 1, argv + 1, &plan, &why))
+            return usage(why);
+    } else if (!sample) {
         if (argc < 3 || argc > 4 || !number(argv[2], 999999999ull, &n) ||
             (argc == 4 && !number(argv[3], ~0ull, &seed)))
             return usage();
     }
 
+    std::optional<recorder::Recorder> planned;
+    if (recorder)
+        planned.emplace(plan);
+    if (planned && !planned->why().empty())
+        return usage(planned->why());
+
     Out out;
-    out.name = sample ? argv[2] : argv[1];
+    out.name = recorder ? plan.out.c_str() : sample ? argv[2] : argv[1];
     out.f = std::fopen(out.name, "wb");
     if (!out.f) {
         std::fprintf(stderr, "gendata: cannot create %s: %s\n", out.name, std::strerror(errno));
         return 1;
     }
-    bool ok = sample ? write_sample(out) : write_mix(out, static_cast<long>(n), seed);
+    bool ok = planned ? planned->write([&](const Record& r) { return out.put(r); })
+              : sample ? write_sample(out)
+                       : write_mix(out, static_cast<long>(n), seed);
     if (std::fclose(out.f) != 0 && ok) {
         std::fprintf(stderr, "gendata: cannot write %s: %s\n", out.name, std::strerror(errno));
         ok = false;

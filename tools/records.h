@@ -2,6 +2,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace records {
 
@@ -173,6 +174,30 @@ inline Record bcd_header(int type, const Stamp& s, Record r = blank()) {
         set(r, 2, mark2);
         set(r, 3, mark_bcd);
         put_bcd(r, 4, s);
+    }
+    return r;
+}
+
+// splitmix64: the same stream from the same seed on every platform, unlike
+// the standard distributions.
+struct Rng {
+    std::uint64_t s;
+    std::uint64_t next() {
+        std::uint64_t z = (s += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    int below(int n) { return static_cast<int>(next() % static_cast<std::uint64_t>(n)); }
+    bool chance(int per_mille) { return below(1000) < per_mille; }
+};
+
+// Sample data after the preface; the decoder must not care what it holds.
+inline Record noise(Rng& rng) {
+    Record r;
+    for (int k = 0; k < size; k += 8) {
+        std::uint64_t v = rng.next();
+        std::memcpy(&r[k], &v, 8);
     }
     return r;
 }

@@ -1,99 +1,21 @@
 // The built preflist-report on listings that the built preflister writes
-// from data files made here or by gendata: standard output, standard error
-// and exit status, byte for byte.
+// from data files made here or by gendata: the rows it writes, byte for byte.
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <sstream>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "tests/e2e_support.h"
 #include "tests/report/run_support.h"
-#include "tests/test_support.h"
-#include "tools/records.h"
 
-using report_test::Result;
-using Scratch = testing_support::ScratchDir;
+using namespace report_test;
 using e2e::visible;
-
-namespace {
-
-const std::string report_bin = REPORT_BIN;
-
-Result report(const Scratch& dir, const std::vector<std::string>& args, const std::string* input = nullptr) {
-    return report_test::run(dir.path(), report_bin, args, input);
-}
-
-// Lists the data file with the built preflister, appending to the folder's listing.
-void list(const Scratch& dir, const std::string& data) {
-    Result r = report_test::run(dir.path(), PREFLISTER_BIN, {data});
-    ASSERT_EQ(r.status, 0) << r.err;
-}
-
-records::Stamp at(int hour, int minute, int second, int station, int xmtr = -1) {
-    records::Stamp s;
-    s.year = 99;
-    s.day = 123;
-    s.hour = hour;
-    s.minute = minute;
-    s.second = second;
-    s.station = station;
-    s.xmtr = xmtr;
-    return s;
-}
-
-std::string bytes(const std::vector<records::Record>& recs) {
-    std::string s;
-    for (const auto& r : recs) s.append(reinterpret_cast<const char*>(r.data()), r.size());
-    return s;
-}
-
-records::Record bcd2(const records::Stamp& s, bool zero = false) {
-    records::Record r = records::bcd_header(2, s);
-    records::set_range(r, 36, zero ? 0 : 1, zero ? 0 : 2);
-    return r;
-}
-
-// Station 0A7 every 10 s with a gap of 50 s after record 3, a rejected
-// record, a step back after record 7 and a step of 11 s after record 8;
-// then station 123, with a transmitter that differs and a zero range start.
-std::string planted() {
-    records::Record rejected = bcd2(at(10, 1, 25, 0x0A7));
-    records::spoil(rejected, 3);
-    return bytes({
-        bcd2(at(10, 0, 0, 0x0A7)),
-        bcd2(at(10, 0, 10, 0x0A7)),
-        records::nibble(8, at(10, 0, 20, 0x0A7)),
-        bcd2(at(10, 1, 20, 0x0A7)),
-        rejected,
-        bcd2(at(10, 1, 30, 0x0A7)),
-        bcd2(at(10, 1, 40, 0x0A7)),
-        bcd2(at(10, 1, 35, 0x0A7)),
-        bcd2(at(10, 1, 46, 0x0A7)),
-        bcd2(at(10, 1, 55, 0x123, 0x124)),
-        bcd2(at(10, 2, 5, 0x123), true),
-        records::plain(0),
-    });
-}
-
-void expect_text(const std::string& got, const std::string& want, const char* what) {
-    EXPECT_EQ(got, want) << what << "\n got: " << visible(got) << "\nwant: " << visible(want);
-}
-
-std::vector<std::string> split_lines(const std::string& s) {
-    std::vector<std::string> v;
-    std::istringstream in(s);
-    for (std::string l; std::getline(in, l);) v.push_back(l);
-    return v;
-}
-
-} // namespace
 
 TEST(EndToEnd, CsvRowsHoldWhatTheDataFileHolds) {
     Scratch dir;
-    dir.write("x.dat", planted());
-    list(dir, "x.dat");
+    list_planted(dir);
     Result r = report(dir, {"--csv"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
@@ -116,23 +38,27 @@ TEST(EndToEnd, CsvRowsHoldWhatTheDataFileHolds) {
 
 TEST(EndToEnd, GapsOnPlantedGapsOverlapsAndSteps) {
     Scratch dir;
-    dir.write("x.dat", planted());
-    list(dir, "x.dat");
+    list_planted(dir);
     const std::string head = "run,file,station,after_record,from,to,seconds,kind\n";
     const std::string gap = "1,x.dat,0A7,3,1999-05-03T10:00:20Z,1999-05-03T10:01:20Z,50,gap\n";
-    const std::string back = "1,x.dat,0A7,7,1999-05-03T10:01:40Z,1999-05-03T10:01:35Z,-15,overlap\n";
+    const std::string back = "1,x.dat,0A7,7,1999-05-03T10:01:40Z,1999-05-03T10:01:35Z,-15,backward\n";
     const std::string eleven = "1,x.dat,0A7,8,1999-05-03T10:01:35Z,1999-05-03T10:01:46Z,1,gap\n";
     struct Row {
         std::vector<std::string> args;
         std::string out;
     };
+    // A step back is one whatever the tolerance; a least gap lists gaps alone.
     const std::vector<Row> rows = {
         {{"--gaps"}, head + gap + back},
         {{"--gaps", "--tolerance", "0"}, head + gap + back + eleven},
         {{"--tolerance=0", "--gaps"}, head + gap + back + eleven},
         {{"--gaps", "--tolerance", "14"}, head + gap + back},
-        {{"--gaps", "--tolerance", "15"}, head + gap},
-        {{"--gaps", "--tolerance", "50"}, head},
+        {{"--gaps", "--tolerance", "50"}, head + back},
+        {{"--gaps", "--tolerance", "999999999"}, head + back},
+        {{"--gaps", "--tolerance", "0", "--min-gap", "0"}, head + gap + eleven},
+        {{"--gaps", "--tolerance", "0", "--min-gap", "2"}, head + gap},
+        {{"--gaps", "--min-gap", "50"}, head + gap},
+        {{"--gaps", "--min-gap", "51"}, head},
     };
     for (const Row& row : rows) {
         Result r = report(dir, row.args);
@@ -144,7 +70,7 @@ TEST(EndToEnd, GapsOnPlantedGapsOverlapsAndSteps) {
 
 TEST(EndToEnd, GendataRowsHoldWhatItsDataFileHolds) {
     Scratch dir;
-    ASSERT_EQ(report_test::run(dir.path(), GENDATA_BIN, {"mix.dat", "3000", "5"}).status, 0);
+    ASSERT_EQ(gendata(dir, {"mix.dat", "3000", "5"}), 0);
     list(dir, "mix.dat");
     Result r = report(dir, {"--csv"});
     ASSERT_EQ(r.status, 0);
@@ -203,64 +129,57 @@ TEST(EndToEnd, GendataRowsHoldWhatItsDataFileHolds) {
     EXPECT_EQ(split_lines(r.out).size(), 1u);
 }
 
-TEST(EndToEnd, TornListingContinuedByTheNextRun) {
-    Scratch dir;
-    dir.write("a.dat", bytes({records::nibble(8, at(10, 0, 0, 0x0A7)), records::nibble(8, at(10, 0, 10, 0x0A7))}));
-    dir.write("b.dat", bytes({records::nibble(8, at(11, 0, 0, 0x0A7))}));
-    list(dir, "a.dat");
-    // The run is cut off part-way through its second listing line.
-    const std::string whole = dir.read("preflist");
-    const std::size_t cut = whole.find("     2  8 99123") + 12;
-    dir.write("preflist", whole.substr(0, cut));
-    list(dir, "b.dat");
-    Result r = report(dir, {});
-    EXPECT_EQ(r.status, 0);
-    expect_text(r.err, "preflist:7: torn line before a banner: '     2  8 99'\n", "stderr");
-    expect_text(r.out,
-                "run 1: a.dat\n"
-                "  listing      preflist, line 1\n"
-                "  records      1\n"
-                "  ended        no ending (interrupted after record 1)\n"
-                "  types        8:1\n"
-                "  rejected     0\n"
-                "  transmitter  0 mismatches\n"
-                "  untimed      0\n"
-                "  first        1999-05-03T10:00:00Z (record 1)\n"
-                "  last         1999-05-03T10:00:00Z (record 1)\n"
-                "  gaps         0 (tolerance 1 s)\n"
-                "  overlaps     0\n"
-                "  unreadable   1 line\n"
-                "  station 0A7  1 record, 1 timed\n"
-                "\n"
-                "run 2: b.dat\n"
-                "  listing      preflist, line 7\n"
-                "  records      1\n"
-                "  ended        end of file, at record 2\n"
-                "  types        8:1\n"
-                "  rejected     0\n"
-                "  transmitter  0 mismatches\n"
-                "  untimed      0\n"
-                "  first        1999-05-03T11:00:00Z (record 1)\n"
-                "  last         1999-05-03T11:00:00Z (record 1)\n"
-                "  gaps         0 (tolerance 1 s)\n"
-                "  overlaps     0\n"
-                "  unreadable   0 lines\n"
-                "  station 0A7  1 record, 1 timed\n"
-                "\n"
-                "total: 2 runs in 1 listing\n"
-                "  records      2\n"
-                "  ended        1 end of file, 0 parity error, 1 no ending\n"
-                "  types        8:2\n"
-                "  rejected     0\n"
-                "  transmitter  0 mismatches\n"
-                "  untimed      0\n"
-                "  first        1999-05-03T10:00:00Z\n"
-                "  last         1999-05-03T11:00:00Z\n"
-                "  gaps         0 (tolerance 1 s)\n"
-                "  overlaps     0\n"
-                "  unreadable   1 line\n"
-                "  station 0A7  2 records in 2 runs\n",
-                "stdout");
+TEST(EndToEnd, RunsCutShortAndContinuedByTheNextRun) {
+    // Each case leaves run 1 of a.dat cut short in its own way, then lists b.dat.
+    const std::string a_rows = "1,a.dat,1,8,99123,100000,1999-05-03T10:00:00Z,0A7,0,\n";
+    const std::string a_rec2 = "1,a.dat,2,8,99123,100010,1999-05-03T10:00:10Z,0A7,0,\n";
+    const std::string b_rows = "2,b.dat,1,8,99123,110000,1999-05-03T11:00:00Z,0A7,0,\n";
+    auto cut_after = [](const std::string& mark, std::size_t extra) {
+        return [=](const Scratch& dir) {
+            list(dir, "a.dat");
+            const std::string whole = dir.read("preflist");
+            dir.write("preflist", whole.substr(0, whole.find(mark) + mark.size() + extra));
+        };
+    };
+    struct Case {
+        const char* what;
+        std::function<void(const Scratch&)> cut;
+        std::string rows, err, first_run;  // first_run: the start of run 1's JSON object, from its file
+    };
+    const std::vector<Case> cases = {
+        {"part-way through a listing line", cut_after("     2  8 99", 0), a_rows + b_rows,
+         "preflist:7: torn line before a banner: '     2  8 99'\n", "\"file\":\"a.dat\",\"records\":1,"},
+        {"between the CR and the LF of a listing line", cut_after("     2  8 99123 100010\r", 0),
+         a_rows + a_rec2 + b_rows, "", "\"file\":\"a.dat\",\"records\":2,"},
+        {"between the CR and the LF of its name line", cut_after(" a.dat\r", 0), b_rows, "",
+         "\"file\":\"a.dat\",\"records\":0,\"ending\":\"none\""},
+        {"part-way through its name line", cut_after(" a.d", 0), b_rows,
+         "preflist:2: torn line before a banner: ' a.d'\n", "\"file\":\"\",\"records\":0,\"ending\":\"none\""},
+        {"at its second prompt: input ended before the name line",
+         [](const Scratch& dir) {
+             const std::string typed = "a.dat\n";
+             ASSERT_EQ(preflister(dir, {}, &typed).status, 1);
+         },
+         b_rows, "", "\"file\":\"\",\"records\":0,\"ending\":\"none\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Scratch dir;
+        dir.write("a.dat", bytes({records::nibble(8, at(10, 0, 0, 0x0A7)), records::nibble(8, at(10, 0, 10, 0x0A7))}));
+        dir.write("b.dat", bytes({records::nibble(8, at(11, 0, 0, 0x0A7))}));
+        c.cut(dir);
+        list(dir, "b.dat");
+        Result r = report(dir, {"--csv"});
+        EXPECT_EQ(r.status, 0);
+        expect_text(r.err, c.err, "stderr");
+        expect_text(r.out, "run,file,record,type,date,time,timestamp,station,zero_range_start,note\n" + c.rows, "stdout");
+        r = report(dir, {"--json"});
+        const auto objects = split_lines(r.out);
+        ASSERT_EQ(objects.size(), 2u) << r.out;
+        EXPECT_NE(objects[0].find(",\"line\":1," + c.first_run), std::string::npos) << objects[0];
+        EXPECT_NE(objects[1].find("\"file\":\"b.dat\",\"records\":1,\"ending\":\"eof\""), std::string::npos)
+            << objects[1];
+    }
 }
 
 TEST(EndToEnd, LongNamesAreRejoined) {
@@ -281,107 +200,32 @@ TEST(EndToEnd, LongNamesAreRejoined) {
     }
 }
 
-TEST(Options, BadOptionsGiveUsageAndStatus2) {
-    const std::string usage =
-        "usage: preflist-report [--csv | --gaps | --json] [--svg FILE] [--tolerance SECONDS] [LISTING...]\n"
-        "Try 'preflist-report --help' for more.\n";
-    struct Row {
-        std::vector<std::string> args;
-        std::string first_line;
+TEST(EndToEnd, FileNamesInCsvAreUtf8) {
+    // Bytes that are not UTF-8 become U+FFFD, as in JSON and the picture;
+    // pandas and Python's csv module read the rows as UTF-8.
+    struct Name {
+        std::string name, field;
     };
-    const std::vector<Row> rows = {
-        {{"--bogus"}, "unknown option '--bogus'"},
-        {{"-x", "preflist"}, "unknown option '-x'"},
-        {{"--csv=yes"}, "unknown option '--csv=yes'"},
-        {{"--tolerance"}, "option '--tolerance' needs a value"},
-        {{"--tolerance", "x"}, "--tolerance wants whole seconds from 0 to 999999999, not 'x'"},
-        {{"--tolerance=-1"}, "--tolerance wants whole seconds from 0 to 999999999, not '-1'"},
-        {{"--tolerance", "1.5"}, "--tolerance wants whole seconds from 0 to 999999999, not '1.5'"},
-        {{"--tolerance", "1000000000"}, "--tolerance wants whole seconds from 0 to 999999999, not '1000000000'"},
-        {{"--svg"}, "option '--svg' needs a value"},
-        {{"--svg="}, "--svg wants a file name"},
-        {{"--csv", "--json"}, "'--json' and another of --csv, --gaps, --json given"},
+    const std::vector<Name> names = {
+        {"bad\xFF.dat", "bad\xEF\xBF\xBD.dat"},
+        {"caf\xC3\xA9.dat", "caf\xC3\xA9.dat"},
+        {"cut\xC3.dat", "cut\xEF\xBF\xBD.dat"},
+        {"a,b\xFE.dat", "\"a,b\xEF\xBF\xBD.dat\""},
     };
-    Scratch dir;
-    for (const Row& row : rows) {
-        Result r = report(dir, row.args);
-        EXPECT_EQ(r.status, 2) << row.first_line;
-        EXPECT_EQ(r.out, "") << row.first_line;
-        expect_text(r.err, "preflist-report: " + row.first_line + "\n" + usage, row.first_line.c_str());
-    }
-}
-
-TEST(Options, HelpAndVersion) {
-    Scratch dir;
-    Result r = report(dir, {"--version"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "preflist-report " REPORT_VERSION "\n");
-    for (const char* help : {"--help", "-h"}) {
-        r = report(dir, {help, "--bogus"});
+    for (const Name& n : names) {
+        SCOPED_TRACE(visible(n.name));
+        Scratch dir;
+        dir.write(n.name, bytes({records::nibble(8, at(10, 0, 0, 0x0A7)), records::nibble(8, at(10, 0, 10, 0x0A7)),
+                                 records::nibble(8, at(10, 0, 20, 0x0A7)), records::nibble(8, at(10, 2, 0, 0x0A7))}));
+        list(dir, n.name);
+        Result r = report(dir, {"--csv"});
         EXPECT_EQ(r.status, 0);
-        EXPECT_EQ(r.err, "");
-        EXPECT_EQ(r.out.rfind("usage: preflist-report [--csv | --gaps | --json]", 0), 0u) << r.out;
-        EXPECT_NE(r.out.find("--tolerance SECONDS"), std::string::npos);
+        const auto rows = split_lines(r.out);
+        ASSERT_EQ(rows.size(), 5u);
+        expect_text(rows[1], "1," + n.field + ",1,8,99123,100000,1999-05-03T10:00:00Z,0A7,0,", "--csv");
+        r = report(dir, {"--gaps"});
+        EXPECT_EQ(r.status, 0);
+        expect_text(split_lines(r.out).back(),
+                    "1," + n.field + ",0A7,3,1999-05-03T10:00:20Z,1999-05-03T10:02:00Z,90,gap", "--gaps");
     }
-}
-
-TEST(Listings, MissingOrUnreadableListingsAreNamedAndTheOthersRead) {
-    Scratch dir;
-    dir.write("x.dat", planted());
-    list(dir, "x.dat");
-    const std::string rows = report(dir, {"--csv"}).out;
-    ASSERT_GT(rows.size(), 100u);
-    Result r = report(dir, {"--csv", "missing", "preflist", "."});
-    EXPECT_EQ(r.status, 1);
-    expect_text(r.err,
-                "preflist-report: cannot open missing: No such file or directory\n"
-                "preflist-report: cannot read .: Is a directory\n",
-                "stderr");
-    expect_text(r.out, rows, "stdout");
-
-    // With none of them there: the header alone.
-    r = report(dir, {"--gaps", "missing"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "run,file,station,after_record,from,to,seconds,kind\n");
-}
-
-TEST(Listings, StandardInputAndTheDefaultListing) {
-    Scratch dir;
-    dir.write("x.dat", planted());
-    list(dir, "x.dat");
-    const std::string listing = dir.read("preflist");
-    Result named = report(dir, {"--csv", "preflist"});
-    Result by_default = report(dir, {"--csv"});
-    Result piped = report(dir, {"--csv", "-"}, &listing);
-    EXPECT_EQ(named.status, 0);
-    EXPECT_EQ(by_default.out, named.out);
-    EXPECT_EQ(piped.status, 0);
-    EXPECT_EQ(piped.out, named.out);
-
-    // Runs are numbered over all listings read, standard input among them.
-    Result twice = report(dir, {"--json", "-", "preflist"}, &listing);
-    const auto objects = split_lines(twice.out);
-    ASSERT_EQ(objects.size(), 2u);
-    EXPECT_EQ(objects[0].rfind("{\"run\":1,\"listing\":\"(standard input)\",\"line\":1,", 0), 0u) << objects[0];
-    EXPECT_EQ(objects[1].rfind("{\"run\":2,\"listing\":\"preflist\",\"line\":1,", 0), 0u) << objects[1];
-
-    // An unreadable line on standard input is reported under its name.
-    const std::string bad = listing + "garbage\r\n";
-    Result r = report(dir, {"--gaps", "-"}, &bad);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "(standard input):22: line after the run's ending: 'garbage'\n");
-}
-
-TEST(Outputs, FailedWritesFailTheRun) {
-    Scratch dir;
-    dir.write("x.dat", planted());
-    list(dir, "x.dat");
-    Result r = report_test::run(dir.path(), report_bin, {"--csv"}, nullptr, "/dev/full");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "preflist-report: cannot write standard output: No space left on device\n");
-
-    r = report(dir, {"--svg", "no/such/folder.svg"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "preflist-report: cannot write no/such/folder.svg: No such file or directory\n");
-    EXPECT_NE(r.out.find("total: 1 run in 1 listing\n"), std::string::npos);
 }

@@ -6,12 +6,15 @@
 #include <vector>
 
 #include "report/csv.h"
+#include "report/in_order.h"
 #include "report/json.h"
 #include "report/reader.h"
 #include "report/split.h"
 #include "report/summary.h"
 #include "report/svg.h"
+#include "report/ticks.h"
 #include "report/tally.h"
+#include "report/text.h"
 #include "report/timestamp.h"
 
 using namespace report;
@@ -60,7 +63,8 @@ std::string crlf_lines(const std::vector<std::string>& v) {
 const std::string S = "                       Station ID: ";
 
 // Two stations, a rejected record with its line, a transmitter mismatch, a
-// gap of 50 s and a step back in time.
+// gap of 50 s and a step back in time (so that station 123's span is not
+// positive).
 const std::string small_listing = crlf_lines({
     " new run ---------------------------------",
     " two, \"quoted\".dat",
@@ -102,6 +106,20 @@ TEST(Csv, Quoting) {
         {"semi;colon'quote", "semi;colon'quote"},
     };
     for (const Q& q : rows) EXPECT_EQ(csv_field(q.in), q.out) << q.in;
+
+    // A run's file name: UTF-8 kept, other bytes U+FFFD, then quoted.
+    const std::vector<Q> names = {
+        {"caf\xC3\xA9", "7,caf\xC3\xA9,"},
+        {"bad\xFF", "7,bad\xEF\xBF\xBD,"},
+        {"q\"\xC3", "7,\"q\"\"\xEF\xBF\xBD\","},
+        {"", "7,,"},
+    };
+    for (const Q& q : names) {
+        report::Run run;
+        run.number = 7;
+        run.file = q.in;
+        EXPECT_EQ(run_fields(run), q.out) << q.in;
+    }
 }
 
 TEST(Csv, RowsOfASmallListing) {
@@ -110,7 +128,7 @@ TEST(Csv, RowsOfASmallListing) {
     class Rows : public Sink {
     public:
         std::string out;
-        void record(const report::Run& run, const Record& r) override { record_row(out, run, r); }
+        void record(const report::Run& run, const Record& r) override { record_row(out, run_fields(run), r); }
         void problem(const std::string&, long, const std::string&) override {}
     } sink;
     Reader reader(sink);
@@ -134,11 +152,29 @@ TEST(Csv, RowsOfASmallListing) {
               "1,\"two, \"\"quoted\"\".dat\",10,2,05123,102100,2005-05-03T10:21:00Z,123,0,\n"
               "1,\"two, \"\"quoted\"\".dat\",11,2,05123,102110,2005-05-03T10:21:10Z,123,0,\n");
 
-    std::string gaps;
-    for (const Irregular& i : runs[0].irregular) gap_row(gaps, runs[0].run, i);
-    EXPECT_EQ(gaps,
+    Out gaps;
+    gap_rows(gaps, runs[0], std::nullopt);
+    EXPECT_EQ(gaps.text,
               "1,\"two, \"\"quoted\"\".dat\",0A7,4,2005-05-03T10:20:20Z,2005-05-03T10:21:10Z,40,gap\n"
-              "1,\"two, \"\"quoted\"\".dat\",123,9,2005-05-03T10:21:40Z,2005-05-03T10:21:00Z,-50,overlap\n");
+              "1,\"two, \"\"quoted\"\".dat\",123,9,2005-05-03T10:21:40Z,2005-05-03T10:21:00Z,-50,backward\n");
+    // Only gaps, of at least so many seconds.
+    for (long long min_gap : {0, 40}) {
+        Out only;
+        gap_rows(only, runs[0], min_gap);
+        EXPECT_EQ(only.text, gaps.text.substr(0, gaps.text.find('\n') + 1)) << min_gap;
+    }
+    Out none;
+    gap_rows(none, runs[0], 41);
+    EXPECT_EQ(none.text, "");
+
+    Out segments;
+    segment_rows(segments, runs[0]);
+    EXPECT_EQ(std::string(segment_columns), "run,file,station,first_record,last_record,start,end,records");
+    EXPECT_EQ(segments.text,
+              "1,\"two, \"\"quoted\"\".dat\",0A7,2,4,2005-05-03T10:20:00Z,2005-05-03T10:20:20Z,3\n"
+              "1,\"two, \"\"quoted\"\".dat\",0A7,5,7,2005-05-03T10:21:10Z,2005-05-03T10:21:20Z,2\n"
+              "1,\"two, \"\"quoted\"\".dat\",123,8,9,2005-05-03T10:21:30Z,2005-05-03T10:21:40Z,2\n"
+              "1,\"two, \"\"quoted\"\".dat\",123,10,11,2005-05-03T10:21:00Z,2005-05-03T10:21:10Z,2\n");
 }
 
 TEST(Json, StringEscaping) {
@@ -161,23 +197,37 @@ TEST(Json, StringEscaping) {
 TEST(Json, ObjectOfASmallListing) {
     const auto runs = read_listing_text(small_listing);
     ASSERT_EQ(runs.size(), 1u);
-    std::string out;
+    Out out;
     json_run(out, runs[0]);
-    EXPECT_EQ(out,
+    EXPECT_EQ(out.text,
               "{\"run\":1,\"listing\":\"preflist\",\"line\":1,\"file\":\"two, \\\"quoted\\\".dat\",\"records\":11,"
               "\"ending\":\"eof\",\"ending_record\":12,"
               "\"types\":[{\"type\":0,\"records\":1},{\"type\":2,\"records\":9},{\"type\":-98,\"records\":1}],"
               "\"rejected\":1,\"transmitter_mismatches\":1,\"untimed\":2,"
               "\"first\":\"2005-05-03T10:20:00Z\",\"first_record\":2,"
               "\"last\":\"2005-05-03T10:21:10Z\",\"last_record\":11,"
-              "\"tolerance\":1,\"gaps\":1,\"overlaps\":1,\"unreadable_lines\":0,"
-              "\"stations\":[{\"station\":\"000\",\"records\":1,\"timed\":0,\"typical_step\":null,\"gaps\":0,\"overlaps\":0},"
-              "{\"station\":\"0A7\",\"records\":6,\"timed\":5,\"typical_step\":10,\"gaps\":1,\"overlaps\":0},"
-              "{\"station\":\"123\",\"records\":4,\"timed\":4,\"typical_step\":10,\"gaps\":0,\"overlaps\":1}],"
+              "\"tolerance\":1,\"min_gap\":null,\"gaps\":1,\"overlaps\":0,\"backward\":1,\"span_seconds\":90,"
+              "\"gap_seconds\":40,\"max_gap_seconds\":40,\"availability_percent\":55.6,\"segments\":4,"
+              "\"unreadable_lines\":0,"
+              "\"stations\":[{\"station\":\"000\",\"records\":1,\"timed\":0,\"typical_step\":null,\"gaps\":0,"
+              "\"overlaps\":0,\"backward\":0,\"span_seconds\":null,\"gap_seconds\":0,\"max_gap_seconds\":0,"
+              "\"availability_percent\":null,\"segments\":0},"
+              "{\"station\":\"0A7\",\"records\":6,\"timed\":5,\"typical_step\":10,\"gaps\":1,\"overlaps\":0,"
+              "\"backward\":0,\"span_seconds\":90,\"gap_seconds\":40,\"max_gap_seconds\":40,"
+              "\"availability_percent\":55.6,\"segments\":2},"
+              "{\"station\":\"123\",\"records\":4,\"timed\":4,\"typical_step\":10,\"gaps\":0,\"overlaps\":0,"
+              "\"backward\":1,\"span_seconds\":null,\"gap_seconds\":0,\"max_gap_seconds\":0,"
+              "\"availability_percent\":null,\"segments\":2}],"
               "\"irregular\":[{\"station\":\"0A7\",\"after_record\":4,\"from\":\"2005-05-03T10:20:20Z\","
               "\"to\":\"2005-05-03T10:21:10Z\",\"seconds\":40,\"kind\":\"gap\"},"
               "{\"station\":\"123\",\"after_record\":9,\"from\":\"2005-05-03T10:21:40Z\","
-              "\"to\":\"2005-05-03T10:21:00Z\",\"seconds\":-50,\"kind\":\"overlap\"}]}\n");
+              "\"to\":\"2005-05-03T10:21:00Z\",\"seconds\":-50,\"kind\":\"backward\"}]}\n");
+
+    // With a least gap: the list holds the gaps alone; the counts stay.
+    Out only;
+    json_run(only, runs[0], 41);
+    EXPECT_NE(only.text.find("\"min_gap\":41,\"gaps\":1,\"overlaps\":0,\"backward\":1,"), std::string::npos);
+    EXPECT_EQ(only.text.substr(only.text.find("\"irregular\"")), "\"irregular\":[]}\n");
 }
 
 TEST(Summary, TextOfASmallListingAndTotals) {
@@ -191,14 +241,6 @@ TEST(Summary, TextOfASmallListingAndTotals) {
         totals.add(r);
     }
     summary_totals(out, totals, 1);
-    // The counts alone, as the summary makes them, are those of the rows.
-    for (RunReport& r : runs) {
-        const RunReport counted = finish_run(r.run, r.ending, r.tally, 1, false);
-        EXPECT_TRUE(counted.irregular.empty());
-        EXPECT_EQ(counted.gaps, r.gaps);
-        EXPECT_EQ(counted.overlaps, r.overlaps);
-        EXPECT_EQ(counted.by_station, r.by_station);
-    }
     EXPECT_EQ(out,
               "run 1: two, \"quoted\".dat\n"
               "  listing      preflist, line 1\n"
@@ -211,11 +253,15 @@ TEST(Summary, TextOfASmallListingAndTotals) {
               "  first        2005-05-03T10:20:00Z (record 2)\n"
               "  last         2005-05-03T10:21:10Z (record 11)\n"
               "  gaps         1 (tolerance 1 s)\n"
-              "  overlaps     1\n"
+              "  overlaps     0\n"
+              "  backward     1\n"
+              "  availability 55.6 % of 90 s, 40 s in gaps (the longest 40 s), 4 segments\n"
               "  unreadable   0 lines\n"
               "  station 000  1 record, 0 timed\n"
-              "  station 0A7  6 records, 5 timed, typical step 10 s, 1 gap, 0 overlaps\n"
-              "  station 123  4 records, 4 timed, typical step 10 s, 0 gaps, 1 overlap\n"
+              "  station 0A7  6 records, 5 timed, typical step 10 s, 1 gap, 0 overlaps, 0 backward\n"
+              "               availability 55.6 % of 90 s, 40 s in gaps (the longest 40 s), 2 segments\n"
+              "  station 123  4 records, 4 timed, typical step 10 s, 0 gaps, 0 overlaps, 1 backward\n"
+              "               availability unknown (no positive span), 2 segments\n"
               "\n"
               "run 2: two, \"quoted\".dat\n"
               "  listing      preflist, line 21\n"
@@ -228,11 +274,15 @@ TEST(Summary, TextOfASmallListingAndTotals) {
               "  first        2005-05-03T10:20:00Z (record 2)\n"
               "  last         2005-05-03T10:21:10Z (record 11)\n"
               "  gaps         1 (tolerance 1 s)\n"
-              "  overlaps     1\n"
+              "  overlaps     0\n"
+              "  backward     1\n"
+              "  availability 55.6 % of 90 s, 40 s in gaps (the longest 40 s), 4 segments\n"
               "  unreadable   0 lines\n"
               "  station 000  1 record, 0 timed\n"
-              "  station 0A7  6 records, 5 timed, typical step 10 s, 1 gap, 0 overlaps\n"
-              "  station 123  4 records, 4 timed, typical step 10 s, 0 gaps, 1 overlap\n"
+              "  station 0A7  6 records, 5 timed, typical step 10 s, 1 gap, 0 overlaps, 0 backward\n"
+              "               availability 55.6 % of 90 s, 40 s in gaps (the longest 40 s), 2 segments\n"
+              "  station 123  4 records, 4 timed, typical step 10 s, 0 gaps, 0 overlaps, 1 backward\n"
+              "               availability unknown (no positive span), 2 segments\n"
               "\n"
               "total: 2 runs in 1 listing\n"
               "  records      22\n"
@@ -244,7 +294,8 @@ TEST(Summary, TextOfASmallListingAndTotals) {
               "  first        2005-05-03T10:20:00Z\n"
               "  last         2005-05-03T10:21:10Z\n"
               "  gaps         2 (tolerance 1 s)\n"
-              "  overlaps     2\n"
+              "  overlaps     0\n"
+              "  backward     2\n"
               "  unreadable   0 lines\n"
               "  station 000  2 records in 2 runs\n"
               "  station 0A7  12 records in 2 runs\n"

@@ -1,5 +1,4 @@
-// Reading listings: each line kind, each quirk of stored listings, record
-// times, and the gap rule.
+// Reading listings: each line kind, and each quirk of stored listings.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,7 +7,6 @@
 #include "report/lines.h"
 #include "report/reader.h"
 #include "report/split.h"
-#include "report/steps.h"
 #include "report/timestamp.h"
 
 using namespace report;
@@ -208,9 +206,18 @@ TEST(Reader, RunsNamesAndEndings) {
         {"an 80-character name line followed by the empty line has no second part",
          lines({B, " " + std::string(79, 'd'), "", H, "     1  0 00000 000000"}),
          "begin 1 '" + std::string(79, 'd') + "' at 1\nrec 1 type 0 00000 000000 - st 000\nend none (0 unreadable)\n"},
-        {"a name line is the name, whatever it holds",
-         lines({B, B, "", H}),
-         "begin 1 'new run ---------------------------------' at 1\nend none (0 unreadable)\n"},
+        {"a banner with no name line (the run ended at its prompt): the next banner starts a run",
+         lines({B, B, " b", "", H, "     1  2 05123 102245"}),
+         "begin 1 '' at 1\nend none (0 unreadable)\n"
+         "begin 2 'b' at 2\nrec 1 type 2 05123 102245 2005-05-03T10:22:45Z st 000\nend none (0 unreadable)\n"},
+        {"a name line torn between its CR and its LF is whole",
+         lines({B}) + " x.dat\r" + B + crlf + lines({" b"}),
+         "begin 1 'x.dat' at 1\nend none (0 unreadable)\nbegin 2 'b' at 2\nend none (0 unreadable)\n"},
+        {"a banner as the last line", lines({B}), "begin 1 '' at 1\nend none (0 unreadable)\n"},
+        {"a name line torn and continued by the next banner",
+         lines({B}) + " x.da" + B + crlf + lines({" b", "", H}),
+         "begin 1 '' at 1\nL:2: torn line before a banner: ' x.da'\nend none (1 unreadable)\n"
+         "begin 2 'b' at 2\nend none (0 unreadable)\n"},
         {"an empty name", lines({B, " ", "", H}), "begin 1 '' at 1\nend none (0 unreadable)\n"},
     };
     check(rows);
@@ -284,7 +291,11 @@ TEST(Reader, BadLinesAreSkippedAndReadingGoesOn) {
          "end none (1 unreadable)\n"},
         {"a long line is cut in its message",
          head("x") + lines({std::string(5000, 'z')}),
-         "begin 1 'x' at 1\nL:5: not a line of a listing: '" + std::string(60, 'z') + "'...\nend none (1 unreadable)\n"},
+         "begin 1 'x' at 1\nL:5: not a line of a listing: '" + std::string(48, 'z') + "'...\nend none (1 unreadable)\n"},
+        {"bytes outside printable ASCII are shown as \\xNN, and the line cut after 48 shown bytes",
+         head("x") + lines({"\xC3\xA9t\xE9 " + std::string(10, '\x01') + "zz"}),
+         "begin 1 'x' at 1\nL:5: not a line of a listing: '\\xC3\\xA9t\\xE9 \\x01\\x01\\x01\\x01\\x01\\x01\\x01\\x01'...\n"
+         "end none (1 unreadable)\n"},
     };
     check(rows);
 }
@@ -302,6 +313,12 @@ TEST(Reader, TornLinesAndLineEnds) {
          head("a") + "     2  2 05123 102245" + B + crlf + lines({" b", "", H}),
          "begin 1 'a' at 1\nrec 2 type 2 05123 102245 2005-05-03T10:22:45Z st 000\nend none (0 unreadable)\n"
          "begin 2 'b' at 5\nend none (0 unreadable)\n"},
+        {"a whole line torn between its CR and its LF still lists its record",
+         head("a") + "     1  2 05123 102245\r" + B + crlf + lines({" b", "", H}),
+         "begin 1 'a' at 1\nrec 1 type 2 05123 102245 2005-05-03T10:22:45Z st 000\nend none (0 unreadable)\n"
+         "begin 2 'b' at 5\nend none (0 unreadable)\n"},
+        {"an ending torn between its CR and its LF", head("a") + " -- eof at irec=    1 --\r" + B + crlf + lines({" b"}),
+         "begin 1 'a' at 1\nend eof 1 (0 unreadable)\nbegin 2 'b' at 5\nend none (0 unreadable)\n"},
         {"a torn line after an ending",
          head("a") + lines({" -- eof at irec=    1 --"}) + " new r" + B + crlf + lines({" b", "", H}),
          "begin 1 'a' at 1\nend eof 1 (0 unreadable)\nL:6: torn line before a banner: ' new r'\n"
@@ -315,126 +332,4 @@ TEST(Reader, TornLinesAndLineEnds) {
          "begin 1 'x' at 1\nL:5: listing line: no blank in column 10 or 16\nend none (1 unreadable)\n"},
     };
     check(rows);
-}
-
-TEST(RecordTime, ValidDatesAndTimes) {
-    struct T {
-        const char* date;
-        const char* time;
-        const char* iso;  // empty: no timestamp
-    };
-    const std::vector<T> rows = {
-        {"00000", "000000", ""},             // day 0
-        {"99366", "000000", ""},             // 1999 is no leap year
-        {"00367", "000000", ""},
-        {"05123", "240000", ""},
-        {"05123", "236000", ""},
-        {"05123", "235960", ""},
-        {"0512A", "000000", ""},
-        {"05123", "0000B0", ""},
-        {"70001", "000000", "1970-01-01T00:00:00Z"},
-        {"69365", "235959", "2069-12-31T23:59:59Z"},
-        {"00366", "120000", "2000-12-31T12:00:00Z"},  // 2000 is a leap year
-        {"04060", "000000", "2004-02-29T00:00:00Z"},
-        {"05060", "000000", "2005-03-01T00:00:00Z"},
-        {"99001", "000001", "1999-01-01T00:00:01Z"},
-        {"05123", "123456", "2005-05-03T12:34:56Z"},
-    };
-    for (const T& row : rows) {
-        auto t = record_time(row.date, row.time);
-        EXPECT_EQ(t ? iso_time(*t) : "", row.iso) << row.date << " " << row.time;
-    }
-    EXPECT_EQ(*record_time("70001", "000100"), 60);
-    EXPECT_EQ(*record_time("70002", "000000"), 86400);
-}
-
-namespace {
-
-struct Gap {
-    long long after, from, to, seconds;
-    bool gap;
-    bool operator==(const Gap& o) const {
-        return after == o.after && from == o.from && to == o.to && seconds == o.seconds && gap == o.gap;
-    }
-};
-
-std::ostream& operator<<(std::ostream& os, const Gap& g) {
-    return os << "{" << g.after << ", " << g.from << ", " << g.to << ", " << g.seconds << ", "
-              << (g.gap ? "gap" : "overlap") << "}";
-}
-
-} // namespace
-
-TEST(GapRule, PlantedGapsOverlapsAndSteps) {
-    struct G {
-        const char* what;
-        std::vector<std::pair<long long, long long>> records;  // record number, time
-        long long tolerance;
-        long long typical;
-        std::vector<Gap> irregular;
-    };
-    const std::vector<G> rows = {
-        {"no record", {}, 1, 0, {}},
-        {"one record: no step", {{1, 100}}, 1, 0, {}},
-        {"steady", {{1, 100}, {2, 110}, {3, 120}, {4, 130}}, 1, 10, {}},
-        {"a gap and an overlap",
-         {{1, 100}, {2, 110}, {3, 120}, {4, 180}, {5, 190}, {6, 160}, {7, 170}, {8, 180}},
-         1, 10, {{3, 120, 180, 50, true}, {5, 190, 160, -40, false}}},
-        {"time repeated is an overlap", {{1, 100}, {2, 110}, {3, 110}, {4, 120}}, 1, 10, {{2, 110, 110, -10, false}}},
-        {"steps inside the tolerance", {{1, 100}, {2, 110}, {3, 121}, {4, 130}, {5, 140}}, 1, 10, {}},
-        {"the same steps with no tolerance", {{1, 100}, {2, 110}, {3, 121}, {4, 130}, {5, 140}}, 0, 10,
-         {{2, 110, 121, 1, true}, {3, 121, 130, -1, false}}},
-        {"just outside the tolerance", {{1, 100}, {2, 110}, {3, 122}, {4, 130}, {5, 140}}, 1, 10,
-         {{2, 110, 122, 2, true}, {3, 122, 130, -2, false}}},
-        {"a tie keeps the smaller step", {{1, 0}, {2, 5}, {3, 10}, {4, 20}, {5, 30}}, 0, 5,
-         {{3, 10, 20, 5, true}, {4, 20, 30, 5, true}}},
-        {"no positive step: the typical is 0", {{1, 50}, {2, 50}, {3, 40}, {4, 39}}, 1, 0,
-         {{2, 50, 40, -10, false}}},
-        {"records of other stations between: after_record is the record before the step",
-         {{1, 0}, {4, 10}, {7, 20}, {10, 30}, {13, 100}, {16, 110}, {19, 120}, {21, 140}, {23, 150}},
-         1, 10, {{10, 30, 100, 60, true}, {19, 120, 140, 10, true}}},
-        {"a run of equal gaps",
-         {{1, 0}, {2, 10}, {3, 20}, {4, 30}, {5, 100}, {6, 170}, {7, 240}, {8, 250}},
-         1, 10, {{4, 30, 100, 60, true}, {5, 100, 170, 60, true}, {6, 170, 240, 60, true}}},
-    };
-    for (const G& row : rows) {
-        Steps s;
-        for (const auto& [rec, t] : row.records) s.add(rec, t);
-        EXPECT_EQ(s.typical(), row.typical) << row.what;
-        EXPECT_EQ(s.has_steps(), row.records.size() > 1) << row.what;
-        std::vector<Irregular> out;
-        s.irregular(row.tolerance, 0x0A7, out);
-        std::vector<Gap> got;
-        for (const Irregular& i : out) {
-            EXPECT_EQ(i.station, 0x0A7);
-            got.push_back({i.after_record, i.from, i.to, i.seconds, i.gap});
-        }
-        EXPECT_EQ(got, row.irregular) << row.what;
-
-        // Without spans: the same typical step and counts.
-        Steps counts(false);
-        for (const auto& [rec, t] : row.records) counts.add(rec, t);
-        std::pair<long long, long long> want{0, 0};
-        for (const Gap& g : row.irregular) ++(g.gap ? want.first : want.second);
-        EXPECT_EQ(counts.typical(), row.typical) << row.what;
-        EXPECT_EQ(counts.count_irregular(row.tolerance), want) << row.what;
-        EXPECT_EQ(s.count_irregular(row.tolerance), want) << row.what;
-    }
-}
-
-TEST(GapRule, SteadyListingsKeepFewSpans) {
-    // Two stations taking turns with a steady step: the steps of each fold
-    // into one span, so a long listing costs no more than a short one.
-    Steps a;
-    for (long long i = 0; i < 100000; ++i) a.add(1 + 2 * i, 1000 + 20 * i);
-    int spans = 0;
-    a.each([&](long long rec, long long stride, long long from, long long step, long long count) {
-        ++spans;
-        EXPECT_EQ(rec, 1);
-        EXPECT_EQ(stride, 2);
-        EXPECT_EQ(from, 1000);
-        EXPECT_EQ(step, 20);
-        EXPECT_EQ(count, 99999);
-    });
-    EXPECT_EQ(spans, 1);
 }
