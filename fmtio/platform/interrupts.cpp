@@ -1,6 +1,7 @@
 #include "fmtio/platform/interrupts.h"
 
 #include <csignal>
+#include <cstdlib>
 
 #include "fmtio/platform/platform.h"
 
@@ -12,6 +13,11 @@ volatile std::sig_atomic_t waiting_signal = 0;
 
 void (*save_records)() = nullptr;
 
+[[noreturn]] void end_by(int sig) {
+    platform::calls().end_by_signal(sig);
+    std::abort();
+}
+
 void interrupted(int sig) {
     if (held) {
         // The first interrupt is the one the process ends by.
@@ -19,14 +25,16 @@ void interrupted(int sig) {
         return;
     }
     save_records();
-    platform::end_by_signal(sig);
+    end_by(sig);
 }
 
 } // namespace
 
 void catch_interrupts(void (*save)()) {
     save_records = save;
-    platform::on_interrupt(interrupted);
+    held = 0;
+    waiting_signal = 0;
+    platform::calls().on_interrupt(interrupted);
 }
 
 void hold_interrupts() { held = 1; }
@@ -38,7 +46,7 @@ void end_if_interrupted() {
         // One more interrupt now must not save the same records again.
         held = 1;
         save_records();
-        platform::end_by_signal(sig);
+        end_by(sig);
     }
 }
 

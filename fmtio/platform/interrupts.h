@@ -5,7 +5,7 @@ namespace fmtio {
 
 // From here on an interrupt calls save (which must be async-signal-safe: it
 // writes out the whole records in the text files' buffers) and ends the
-// process by the same signal.
+// process by the same signal. Nothing is held and nothing waits yet.
 void catch_interrupts(void (*save)());
 
 // Between these an interrupt waits: a record half copied into a buffer, or a

@@ -112,9 +112,16 @@ Handle std_handle(Std which) {
     return reinterpret_cast<Handle>(h);
 }
 
-bool is_char_device(Handle h) { return h != no_handle && GetFileType(as_handle(h)) == FILE_TYPE_CHAR; }
+Kind kind(Handle h) {
+    if (h == no_handle) return Kind::none;
+    switch (GetFileType(as_handle(h))) {
+    case FILE_TYPE_CHAR: return Kind::device;
+    case FILE_TYPE_PIPE: return Kind::pipe;
+    default: return Kind::disk;
+    }
+}
 
-bool exists(const char* name) { return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
+Kind look_up(const char* name) { return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES ? Kind::disk : Kind::none; }
 
 Failure open_file(const char* name, Access access, bool create_exclusive, bool append, Handle* out) {
     std::size_t len = 0;
@@ -219,10 +226,6 @@ Failure read_chunks(Handle h, void* buf, std::size_t chunk, std::size_t n, std::
     return read_chunks_by(read_once, h, buf, chunk, n, done, ended);
 }
 
-const Calls native = {std_handle, is_char_device, exists,      open_file,    identity,    seek_end,
-                      read_once,  write_once,     read_chunks, lock_file,    close_handle, exit_process};
-Calls active = native;
-
 std::vector<std::string> words;
 
 // Interrupts. The system calls a console control handler on a thread of its
@@ -254,14 +257,6 @@ BOOL WINAPI on_control(DWORD event) {
     for (;;) Sleep(INFINITE);
 }
 
-} // namespace
-
-Calls& calls() { return active; }
-const Calls& native_calls() { return native; }
-
-// Handles are not small numbers here: no file can take a standard stream's.
-void guard_standard_streams() {}
-
 void on_interrupt(void (*handler)(int sig)) {
     interrupt_handler = handler;
     if (!main_thread)
@@ -278,6 +273,19 @@ void end_by_signal(int) {
     TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
     ExitProcess(STATUS_CONTROL_C_EXIT);
 }
+
+const Calls native = {std_handle, kind,       look_up,     open_file, identity,     seek_end,
+                      read_once,  write_once, read_chunks, lock_file, close_handle, exit_process,
+                      on_interrupt, end_by_signal};
+Calls active = native;
+
+} // namespace
+
+Calls& calls() { return active; }
+const Calls& native_calls() { return native; }
+
+// Handles are not small numbers here: no file can take a standard stream's.
+void guard_standard_streams() {}
 
 // The words come from the process's command line, split by the system's own
 // rules; what the C runtime made of it for main is not used.

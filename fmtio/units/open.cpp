@@ -16,6 +16,7 @@ namespace {
 using platform::Access;
 using platform::calls;
 using platform::Failure;
+using platform::Kind;
 
 bool one_of(const char* value, std::initializer_list<const char*> words) {
     for (const char* w : words)
@@ -64,7 +65,7 @@ Failure open_file(const std::string& name, const Specifiers& s, platform::Handle
         *got = Access::read;
         return sys.open(name.c_str(), Access::read, false, false, h);
     }
-    bool create = !s.old && !sys.exists(name.c_str());
+    bool create = !s.old && sys.look_up(name.c_str()) == Kind::none;
     *got = Access::read_write;
     Failure f = sys.open(name.c_str(), Access::read_write, create, s.append, h);
     // Another run made the file between the test and the create: it is the
@@ -91,7 +92,7 @@ Failure open_file(const std::string& name, const Specifiers& s, platform::Handle
 const char* shared_with_standard_stream(platform::Handle h, const platform::FileId& id) {
     const auto& sys = calls();
     // A terminal or /dev/null as a file of the run and as a stream is no harm.
-    if (sys.is_char_device(h)) return nullptr;
+    if (sys.kind(h) == Kind::device) return nullptr;
     platform::FileId other{};
     platform::Handle out = sys.std_handle(platform::Std::output);
     if (out != platform::no_handle && sys.identity(out, &other) && other == id)
@@ -111,7 +112,7 @@ const char* shared_with_standard_stream(platform::Handle h, const platform::File
 // would make unrelated runs wait for each other, and it keeps no parts.
 void lock_for_writing(platform::Handle h, const std::string& name) {
     const auto& sys = calls();
-    if (sys.is_char_device(h)) return;
+    if (sys.kind(h) == Kind::device) return;
     Failure f = sys.lock(h, false);
     if (f != Failure::busy) return;
     std::string notice = name + " is in use by another run: waiting until that run ends\r\n";
