@@ -26,9 +26,9 @@ constexpr int patience_seconds = 180;
 // still running after patience_seconds is killed and the test fails, so a
 // hung run cannot hang the suite.
 void wait(pid_t pid, Result& r);
-// The same for a caller that keeps the raw wait status; true when the child
-// ended by itself.
-bool wait_status(pid_t pid, int& ws);
+// The same for a caller that keeps the raw wait status, with the patience
+// given; true when the child ended by itself.
+bool wait_status(pid_t pid, int& ws, int seconds = patience_seconds);
 // A new empty file under the temporary folder.
 std::string scratch_file(const char* tag);
 

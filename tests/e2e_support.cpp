@@ -78,9 +78,9 @@ std::vector<char*> child::argv_for(const std::vector<std::string>& args, std::ve
     return argv;
 }
 
-bool child::wait_status(pid_t pid, int& ws) {
+bool child::wait_status(pid_t pid, int& ws, int seconds) {
     using clock = std::chrono::steady_clock;
-    const auto deadline = clock::now() + std::chrono::seconds(patience_seconds);
+    const auto deadline = clock::now() + std::chrono::seconds(seconds);
     // Short steps first: most runs end within milliseconds.
     useconds_t step = 100;
     for (;;) {
@@ -94,7 +94,7 @@ bool child::wait_status(pid_t pid, int& ws) {
     kill(pid, SIGKILL);
     while (waitpid(pid, &ws, 0) < 0 && errno == EINTR) {
     }
-    ADD_FAILURE() << "the program had not ended after " << patience_seconds << " s and was killed";
+    ADD_FAILURE() << "the program had not ended after " << seconds << " s and was killed";
     return false;
 }
 
@@ -179,6 +179,17 @@ Result run(const std::string& dir, const std::vector<std::string>& args, const s
 namespace {
 
 void pause_briefly() { usleep(10000); }
+
+// The state letter of /proc/PID/stat: after the name in parentheses, which
+// may itself hold blanks and parentheses.
+char process_state(pid_t pid) {
+    int fd = ::open(("/proc/" + std::to_string(pid) + "/stat").c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return '?';
+    std::string stat = child::read_all(fd);
+    ::close(fd);
+    std::size_t close_paren = stat.rfind(')');
+    return close_paren != std::string::npos && close_paren + 2 < stat.size() ? stat[close_paren + 2] : '?';
+}
 
 // A minute of 10 ms steps: far beyond any run here, short of a hung test.
 constexpr int patience = 6000;
@@ -310,11 +321,33 @@ void Session::send(int sig) {
     if (pid_ > 0 && !reaped_) kill(pid_, sig);
 }
 
-Result Session::finish() {
+Session::Blocked Session::wait_until_blocked(long nr, long fd) {
+    const std::string path = "/proc/" + std::to_string(pid_) + "/syscall";
+    for (int i = 0; i < patience; ++i) {
+        if (ended()) return Blocked::ended;
+        // "running", or the call's number and its arguments in hexadecimal.
+        int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (in < 0) return Blocked::unknown;
+        const std::string call = read_all(in);
+        ::close(in);
+        if (call.empty()) return Blocked::unknown;
+        char* rest = nullptr;
+        const long now = std::strtol(call.c_str(), &rest, 10);
+        if (rest != call.c_str() && now == nr && (fd < 0 || std::strtol(rest, nullptr, 16) == fd) &&
+            process_state(pid_) == 'S')
+            return Blocked::yes;
+        pause_briefly();
+    }
+    return Blocked::ended;
+}
+
+Result Session::finish() { return finish_within(patience_seconds); }
+
+Result Session::finish_within(int seconds) {
     Result r;
     if (pid_ <= 0) return r;
     if (!reaped_) {
-        wait_status(pid_, wait_status_);
+        wait_status(pid_, wait_status_, seconds);
         reaped_ = true;
     }
     if (WIFEXITED(wait_status_)) r.status = WEXITSTATUS(wait_status_);

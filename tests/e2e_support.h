@@ -80,9 +80,20 @@ public:
 
     void send(int sig);
 
+    // Waits until the program sleeps in the system call nr (a SYS_ number),
+    // on the descriptor fd unless it is -1, as /proc shows it: a write that
+    // waits for a reader, an open of a FIFO that waits for one. ended: the
+    // program ended first (or had not blocked after a minute); unknown: the
+    // system does not show it.
+    enum class Blocked { yes, ended, unknown };
+    Blocked wait_until_blocked(long nr, long fd = -1);
+
     // Waits for the end. out holds what the test read from the pipe, or the
     // whole output file.
     Result finish();
+    // The same, giving up on the program after the seconds given: it is then
+    // killed and the test fails.
+    Result finish_within(int seconds);
 
 private:
     bool ended();
