@@ -180,6 +180,27 @@ namespace {
 
 void pause_briefly() { usleep(10000); }
 
+// Shrinks the pipe to one page, as small as it goes, and fills it; the
+// number of bytes it took.
+std::size_t fill_pipe(int write_end) {
+    fcntl(write_end, F_SETPIPE_SZ, 4096);
+    const int flags = fcntl(write_end, F_GETFL);
+    fcntl(write_end, F_SETFL, flags | O_NONBLOCK);
+    std::size_t n = 0;
+    const std::string filler(4096, '#');
+    for (;;) {
+        ssize_t w = ::write(write_end, filler.data(), filler.size());
+        if (w <= 0) {
+            // A page that takes less than a whole write still has room for some.
+            w = ::write(write_end, filler.data(), 1);
+            if (w <= 0) break;
+        }
+        n += static_cast<std::size_t>(w);
+    }
+    fcntl(write_end, F_SETFL, flags);
+    return n;
+}
+
 // The state letter of /proc/PID/stat: after the name in parentheses, which
 // may itself hold blanks and parentheses.
 char process_state(pid_t pid) {
@@ -209,6 +230,7 @@ Session::Session(const std::string& dir, const std::vector<std::string>& args, O
         if (pipe2(pipe_fds, O_CLOEXEC) != 0) return;
         out_fd_ = pipe_fds[0];
         if (output == Output::closed_pipe) close_output();
+        if (output == Output::full_pipe) ahead_ = fill_pipe(pipe_fds[1]);
     } else {
         out_path_ = scratch_file("out");
     }
@@ -370,7 +392,7 @@ Result Session::finish_within(int seconds) {
     } else {
         read_output();
     }
-    r.out = out_;
+    r.out = out_.substr(ahead_ < out_.size() ? ahead_ : out_.size());
     int fd = ::open(err_path_.c_str(), O_RDONLY);
     r.err = read_all(fd);
     ::close(fd);

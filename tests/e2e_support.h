@@ -46,8 +46,10 @@ Result run_on_terminal(const std::string& dir, const std::vector<std::string>& a
 class Session {
 public:
     // Where standard output goes: a file; a pipe that wait_for_output reads;
-    // or a pipe whose reader is gone before the program starts.
-    enum class Output { file, pipe, closed_pipe };
+    // a pipe whose reader is gone before the program starts; or a pipe that
+    // is full before the program starts and that nobody reads (wait_for_output
+    // would read it) until finish, whose out then leaves out what filled it.
+    enum class Output { file, pipe, closed_pipe, full_pipe };
 
     // Standard input: /dev/null, or a pipe that type() writes to and that
     // stays open, so that the program waits for more.
@@ -107,6 +109,7 @@ private:
     int in_fd_ = -1;   // writing end of the input pipe
     int out_fd_ = -1;  // reading end of the output pipe
     bool output_pipe_;
+    std::size_t ahead_ = 0;  // bytes that filled the output pipe before the start
     std::string out_path_, err_path_;
     std::string out_;
 };

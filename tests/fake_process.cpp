@@ -44,11 +44,17 @@ Fault* planned(Handle h, Fault::Call call) {
 
 std::size_t shortened(std::size_t n) { return n / 2 > 0 ? n / 2 : n; }
 
-// A call that waits until a signal comes: the handler runs, and the call
-// comes back cut short if the handler lets it.
+// A call that waits for a reader that never reads, and a signal: the
+// handler runs, and if it lets the process go on, the call comes back cut
+// short, or, when the signal came before it started, waits for ever.
 Failure interrupted(const Fault& f) {
     current->interrupt(f.sig);
+    if (f.action == Fault::Action::interrupt_first) throw WaitsForEver{};
     return Failure::interrupted;
+}
+
+bool interrupts(const Fault& f) {
+    return f.action == Fault::Action::interrupt || f.action == Fault::Action::interrupt_first;
 }
 
 Handle std_handle(Std which) {
@@ -121,7 +127,7 @@ Failure seek_end(Handle h) {
 Failure read(Handle h, void* buf, std::size_t cap, std::size_t* got) {
     *got = 0;
     if (Fault* f = planned(h, Fault::Call::read)) {
-        if (f->action == Fault::Action::interrupt) return interrupted(*f);
+        if (interrupts(*f)) return interrupted(*f);
         if (f->action == Fault::Action::fail) return f->failure;
         if (f->action == Fault::Action::zero) return Failure::none;
         cap = shortened(cap);
@@ -152,7 +158,7 @@ Failure read(Handle h, void* buf, std::size_t cap, std::size_t* got) {
 Failure write(Handle h, const void* buf, std::size_t n, std::size_t* put) {
     *put = 0;
     if (Fault* f = planned(h, Fault::Call::write)) {
-        if (f->action == Fault::Action::interrupt) return interrupted(*f);
+        if (interrupts(*f)) return interrupted(*f);
         if (f->action == Fault::Action::fail) return f->failure;
         if (f->action == Fault::Action::zero) return Failure::none;
         n = shortened(n);
@@ -216,7 +222,9 @@ FakeProcess::FakeProcess(std::string input, bool interactive_console)
 }
 
 FakeProcess::~FakeProcess() {
-    // Closing without a report, while the calls are still this process's.
+    // Closing without a report, while the calls are still this process's,
+    // and with no interrupt left waiting from a run that ended by one.
+    fmtio::catch_interrupts(fmtio::save_whole_records);
     fmtio::reset_units();
     fmtio::set_termination(nullptr);
     fmtio::platform::calls() = native_calls();

@@ -31,15 +31,20 @@ struct Signalled {
     int sig;
 };
 
+// Thrown where a call would wait for ever for a reader that never reads.
+struct WaitsForEver {};
+
 // The nth read or write of one file (counted from 1, that file's calls of
 // that kind only) fails with a chosen failure, moves fewer bytes than asked
 // (half, at least one), or moves none: a read then sees the end of the file.
-// Or a signal comes while the call waits (for a reader that does not read):
-// the process's interrupt handler runs, and when it returns the call comes
-// back interrupted, having moved nothing.
+// Or the call waits for a reader that never reads, and a signal comes: while
+// it waits (interrupt), when the process's interrupt handler returns the
+// call comes back interrupted, having moved nothing; just before it starts
+// (interrupt_first), when the handler returns the call waits for ever
+// (WaitsForEver is thrown).
 struct Fault {
     enum class Call { read, write };
-    enum class Action { fail, short_count, zero, interrupt };
+    enum class Action { fail, short_count, zero, interrupt, interrupt_first };
     std::string file;  // the name as opened, or stdin_name, stdout_name, stderr_name
     Call call;
     int nth;

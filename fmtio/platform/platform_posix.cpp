@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <ucontext.h>
 #include <unistd.h>
 
 #include "fmtio/platform/platform.h"
@@ -222,10 +223,43 @@ void exit_process(int status) {
     _exit(128 + sig);
 }
 
+void (*interrupt_handler)(int sig) = nullptr;
+volatile std::sig_atomic_t first_interrupt = 0;
+
+// How long an interrupted run may still take to write out its whole records.
+constexpr unsigned patience_seconds = 1;
+
+void give_up(int) { end_by_signal(first_interrupt); }
+
+void on_signal(int sig, siginfo_t*, void* context) {
+    if (!first_interrupt) {
+        first_interrupt = sig;
+        // A reader that does not read holds the run no longer than this: the
+        // alarm ends it by the same signal. It must get through also once
+        // the handler has returned (to an interrupt that waits for a record
+        // to be whole), whatever the process was started with blocked.
+        struct sigaction sa;
+        sa.sa_handler = give_up;
+        sa.sa_flags = 0;
+        sigemptyset(&sa.sa_mask);
+        sigaction(SIGALRM, &sa, nullptr);
+        sigset_t alarm_only;
+        sigemptyset(&alarm_only);
+        sigaddset(&alarm_only, SIGALRM);
+        sigprocmask(SIG_UNBLOCK, &alarm_only, nullptr);
+        sigdelset(&static_cast<ucontext_t*>(context)->uc_sigmask, SIGALRM);
+        alarm(patience_seconds);
+    }
+    interrupt_handler(sig);
+}
+
 void on_interrupt(void (*handler)(int sig)) {
+    interrupt_handler = handler;
     struct sigaction sa;
-    sa.sa_handler = handler;
-    sa.sa_flags = 0;
+    sa.sa_sigaction = on_signal;
+    // No SA_RESTART: a call that an interrupt cut short comes back, and a
+    // write that waits for a reader is not simply made again.
+    sa.sa_flags = SA_SIGINFO;
     // While one interrupt is handled the others wait, so the handler never
     // runs twice at once.
     sigemptyset(&sa.sa_mask);

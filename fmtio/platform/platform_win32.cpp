@@ -228,21 +228,42 @@ Failure read_chunks(Handle h, void* buf, std::size_t chunk, std::size_t n, std::
 
 std::vector<std::string> words;
 
+void end_by_signal(int) {
+    // At once, without the DLL detach that ExitProcess runs: the main thread may
+    // be held inside a system call that owns a lock such a detach needs. The
+    // status is the one the system gives a process that Ctrl-C ended.
+    TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
+    ExitProcess(STATUS_CONTROL_C_EXIT);
+}
+
 // Interrupts. The system calls a console control handler on a thread of its
 // own, while the main thread runs on. To give the units layer what a signal
 // gives it on POSIX (the main thread stopped between two of its steps, so a
 // half-copied record is seen as such and the buffer is not touched by both at
 // once) the handler suspends the main thread, runs the units' handler, and
 // lets the main thread go on only when that handler deferred the interrupt to
-// the end of the record; the main thread then ends the process itself. The
-// handler thread never returns, since returning from a close event would let
-// the system end the process before the record is whole.
+// the end of the record; the main thread then ends the process itself. A
+// write of the main thread that waits for a pipe's reader ends with the
+// process, which the units' handler ends at once in that case. The handler
+// thread never returns, since returning from a close event would let the
+// system end the process before the record is whole.
 void (*interrupt_handler)(int sig) = nullptr;
 HANDLE main_thread = nullptr;
 volatile LONG interrupting = 0;
 
+// How long an interrupted run may still take to write out its whole records:
+// a pipe's reader that does not read holds it no longer.
+constexpr DWORD patience_ms = 1000;
+
+DWORD WINAPI give_up(void*) {
+    Sleep(patience_ms);
+    end_by_signal(0);
+    return 0;
+}
+
 BOOL WINAPI on_control(DWORD event) {
     if (InterlockedExchange(&interrupting, 1) == 0 && interrupt_handler) {
+        if (HANDLE t = CreateThread(nullptr, 0, give_up, nullptr, 0, nullptr)) CloseHandle(t);
         int sig = event == CTRL_C_EVENT ? SIGINT : event == CTRL_BREAK_EVENT ? SIGBREAK : SIGTERM;
         bool held = main_thread && SuspendThread(main_thread) != static_cast<DWORD>(-1);
         if (held) {
@@ -264,14 +285,6 @@ void on_interrupt(void (*handler)(int sig)) {
     // Ctrl-C, Ctrl-Break and closing the console window; a Ctrl-C that the
     // parent had the process ignore stays ignored.
     SetConsoleCtrlHandler(on_control, TRUE);
-}
-
-void end_by_signal(int) {
-    // At once, without the DLL detach that ExitProcess runs: the main thread may
-    // be held inside a system call that owns a lock such a detach needs. The
-    // status is the one the system gives a process that Ctrl-C ended.
-    TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
-    ExitProcess(STATUS_CONTROL_C_EXIT);
 }
 
 const Calls native = {std_handle, kind,       look_up,     open_file, identity,     seek_end,

@@ -187,6 +187,7 @@ void open_unit(int unit, const OpenSpec& spec) {
     c.id = id;
     c.fill = c.next = c.whole = 0;
     c.pending = c.continued = c.at_end = false;
+    c.may_block = kind == Kind::pipe || kind == Kind::device;
     enter_unit(c);
 }
 
