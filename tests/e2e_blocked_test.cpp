@@ -19,13 +19,6 @@ using namespace e2e;
 using namespace plain_run;
 using testing_support::ScratchDir;
 
-namespace {
-
-// How long an interrupted run may take to end, far beyond the moment it needs.
-constexpr int interrupt_patience = 5;
-
-} // namespace
-
 // The listing's reader holds the FIFO and reads nothing: the FIFO takes the
 // listing's writes of 1024 bytes until it is full, and the next one waits.
 // That write is due when its buffer is full and one more byte is to go in:
@@ -50,7 +43,7 @@ TEST(BlockedWrite, ListingReaderStopped) {
         if (b == Session::Blocked::unknown) GTEST_SKIP() << "/proc does not show the program's system call";
         EXPECT_EQ(b, Session::Blocked::yes);
         run.send(sig);
-        Result r = run.finish_within(interrupt_patience);
+        Result r = run.finish_within(quick_end_seconds);
         EXPECT_EQ(r.signal, sig);
         EXPECT_EQ(r.status, -1);
         EXPECT_EQ(r.err, "");
@@ -91,7 +84,7 @@ TEST(BlockedWrite, ConsoleNobodyReads) {
         if (b == Session::Blocked::unknown) GTEST_SKIP() << "/proc does not show the program's system call";
         EXPECT_EQ(b, Session::Blocked::yes);
         run.send(SIGINT);
-        Result r = run.finish_within(interrupt_patience);
+        Result r = run.finish_within(quick_end_seconds);
         EXPECT_EQ(r.signal, SIGINT);
         EXPECT_EQ(r.err, "");
         EXPECT_EQ(r.out, "");

@@ -26,22 +26,7 @@ using testing_support::ScratchDir;
 
 namespace {
 
-std::string eof_end(int irec) {
-    char b[64];
-    std::snprintf(b, sizeof b, " \r\n-- eof at irec=%5d --\r\n\r\n", irec);
-    return b + stop_text + crlf;
-}
-
-std::string eof_line(int irec) {
-    char b[64];
-    std::snprintf(b, sizeof b, " -- eof at irec=%5d --\r\n", irec);
-    return b;
-}
-
 const std::string broken_pipe = "broken pipe: the reader of the output has gone";
-
-// How long an interrupted run may take to end, far beyond the moment it needs.
-constexpr int interrupt_patience = 5;
 
 } // namespace
 
@@ -86,7 +71,7 @@ TEST(FifoListing, InterruptWhileItWaitsForAReader) {
         if (b == Session::Blocked::unknown) GTEST_SKIP() << "/proc does not show the program's system call";
         EXPECT_EQ(b, Session::Blocked::yes) << "the run did not wait for a reader";
         run.send(sig);
-        Result r = run.finish_within(interrupt_patience);
+        Result r = run.finish_within(quick_end_seconds);
         EXPECT_EQ(r.signal, sig);
         EXPECT_EQ(r.status, -1);
         EXPECT_EQ(r.out, "");
@@ -148,7 +133,7 @@ TEST(FifoListing, IsNotHeld) {
     ASSERT_GE(held, 0);
     ASSERT_EQ(flock(held, LOCK_EX), 0);
     Session run(dir.path(), {"x.dat"});
-    Result r = run.finish_within(interrupt_patience);
+    Result r = run.finish_within(quick_end_seconds);
     ::close(held);
     EXPECT_EQ(r.status, 0) << "\n" << visible(r.err);
     EXPECT_EQ(r.err, "");

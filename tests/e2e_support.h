@@ -114,6 +114,10 @@ private:
     std::string out_;
 };
 
+// How long a run that must end at once (interrupted, or with nothing to
+// wait for) may take, far beyond the moment it needs: for finish_within.
+constexpr int quick_end_seconds = 5;
+
 // What a terminal of the given width would show after these bytes: carriage
 // return to column 1, line feed down one line, other bytes overwrite in place.
 std::vector<std::string> screen(const std::string& bytes);
