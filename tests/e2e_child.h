@@ -31,5 +31,12 @@ void wait(pid_t pid, Result& r);
 bool wait_status(pid_t pid, int& ws, int seconds = patience_seconds);
 // A new empty file under the temporary folder.
 std::string scratch_file(const char* tag);
+// One step of a wait that looks again and again; patience_steps of them make
+// a minute: far beyond any run here, short of a hung test.
+void pause_briefly();
+constexpr int patience_steps = 6000;
+// Shrinks the pipe to one page, as small as it goes, and fills it; the
+// number of bytes it took.
+std::size_t fill_pipe(int write_end);
 
 } // namespace e2e::child

@@ -176,46 +176,7 @@ Result run(const std::string& dir, const std::vector<std::string>& args, const s
     return r;
 }
 
-namespace {
-
-void pause_briefly() { usleep(10000); }
-
-// Shrinks the pipe to one page, as small as it goes, and fills it; the
-// number of bytes it took.
-std::size_t fill_pipe(int write_end) {
-    fcntl(write_end, F_SETPIPE_SZ, 4096);
-    const int flags = fcntl(write_end, F_GETFL);
-    fcntl(write_end, F_SETFL, flags | O_NONBLOCK);
-    std::size_t n = 0;
-    const std::string filler(4096, '#');
-    for (;;) {
-        ssize_t w = ::write(write_end, filler.data(), filler.size());
-        if (w <= 0) {
-            // A page that takes less than a whole write still has room for some.
-            w = ::write(write_end, filler.data(), 1);
-            if (w <= 0) break;
-        }
-        n += static_cast<std::size_t>(w);
-    }
-    fcntl(write_end, F_SETFL, flags);
-    return n;
-}
-
-// The state letter of /proc/PID/stat: after the name in parentheses, which
-// may itself hold blanks and parentheses.
-char process_state(pid_t pid) {
-    int fd = ::open(("/proc/" + std::to_string(pid) + "/stat").c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return '?';
-    std::string stat = child::read_all(fd);
-    ::close(fd);
-    std::size_t close_paren = stat.rfind(')');
-    return close_paren != std::string::npos && close_paren + 2 < stat.size() ? stat[close_paren + 2] : '?';
-}
-
-// A minute of 10 ms steps: far beyond any run here, short of a hung test.
-constexpr int patience = 6000;
-
-} // namespace
+void child::pause_briefly() { usleep(10000); }
 
 Session::Session(const std::string& dir, const std::vector<std::string>& args, Output output, Input input,
                  const Launch& how)
@@ -230,7 +191,7 @@ Session::Session(const std::string& dir, const std::vector<std::string>& args, O
         if (pipe2(pipe_fds, O_CLOEXEC) != 0) return;
         out_fd_ = pipe_fds[0];
         if (output == Output::closed_pipe) close_output();
-        if (output == Output::full_pipe) ahead_ = fill_pipe(pipe_fds[1]);
+        if (output == Output::full_pipe) ahead_ = child::fill_pipe(pipe_fds[1]);
     } else {
         out_path_ = scratch_file("out");
     }
@@ -273,7 +234,7 @@ bool Session::ended() {
 
 bool Session::open_feed(const std::string& fifo) {
     // Non-blocking, so a program that never opens the FIFO cannot hang the test.
-    for (int i = 0; i < patience; ++i) {
+    for (int i = 0; i < patience_steps; ++i) {
         int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd >= 0) {
             fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -316,7 +277,7 @@ bool Session::wait_for_output(const std::string& text) { return wait_until(text,
 bool Session::wait_for_error(const std::string& text) { return wait_until(text, true); }
 
 bool Session::wait_until(const std::string& text, bool error) {
-    for (int i = 0; i < patience; ++i) {
+    for (int i = 0; i < patience_steps; ++i) {
         // Whether it had ended is asked first, so output written before the end is still seen.
         bool gone = ended();
         std::string err;
@@ -341,26 +302,6 @@ void Session::close_output() {
 
 void Session::send(int sig) {
     if (pid_ > 0 && !reaped_) kill(pid_, sig);
-}
-
-Session::Blocked Session::wait_until_blocked(long nr, long fd) {
-    const std::string path = "/proc/" + std::to_string(pid_) + "/syscall";
-    for (int i = 0; i < patience; ++i) {
-        if (ended()) return Blocked::ended;
-        // "running", or the call's number and its arguments in hexadecimal.
-        int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (in < 0) return Blocked::unknown;
-        const std::string call = read_all(in);
-        ::close(in);
-        if (call.empty()) return Blocked::unknown;
-        char* rest = nullptr;
-        const long now = std::strtol(call.c_str(), &rest, 10);
-        if (rest != call.c_str() && now == nr && (fd < 0 || std::strtol(rest, nullptr, 16) == fd) &&
-            process_state(pid_) == 'S')
-            return Blocked::yes;
-        pause_briefly();
-    }
-    return Blocked::ended;
 }
 
 Result Session::finish() { return finish_within(patience_seconds); }
