@@ -2,6 +2,7 @@
 // planned faults of the data file, the listing and the console.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "tests/plain_run.h"
 
 using fmtio::platform::Failure;
+using fmtio::platform::Kind;
 using testing_support::Exited;
 using testing_support::FakeProcess;
 using testing_support::Fault;
@@ -33,17 +35,22 @@ std::string line5(const char* text, int irec) {
 
 struct Outcome {
     int status = -1;
+    int signal = 0;             // the signal the process ended by
+    bool waits_for_ever = false;
     std::string out, err, listing;
 };
 
-// Runs setup and the loop over x.dat, held in memory with the listing.
-Outcome scan(const std::string& data, std::vector<Fault> faults = {}, std::int32_t limit = 0) {
+// Runs setup and the loop over x.dat, held in memory with the listing (a
+// FIFO when listing is a pipe).
+Outcome scan(const std::string& data, std::vector<Fault> faults = {}, std::int32_t limit = 0,
+             Kind listing = Kind::disk) {
     static char prog[] = "preflister", name[] = "x.dat";
     static char* argv[] = {prog, name, nullptr};
     FakeProcess p;
     p.memory_only = true;
     p.let_failures_terminate();
     p.add_file("x.dat", data);
+    if (listing != Kind::disk) p.add_file("preflist", "", listing);
     p.faults = std::move(faults);
     fmtio::platform::set_command_line(2, argv);
     driver::run = {};
@@ -55,6 +62,10 @@ Outcome scan(const std::string& data, std::vector<Fault> faults = {}, std::int32
         driver::scan_records();
     } catch (const Exited& e) {
         o.status = e.status;
+    } catch (const testing_support::Signalled& e) {
+        o.signal = e.sig;
+    } catch (const testing_support::WaitsForEver&) {
+        o.waits_for_ever = true;
     }
     for (const Fault& f : p.faults) EXPECT_TRUE(f.hit) << f.file << " call " << f.nth;
     o.out = p.out;
@@ -205,5 +216,56 @@ TEST(PlannedFaults, ConsoleWrites) {
         EXPECT_EQ(o.err, r.report);
         EXPECT_EQ(o.out, r.out);
         EXPECT_EQ(o.listing, r.listing);
+    }
+}
+
+// An interrupt while a write waits for a reader that does not read (the
+// listing a FIFO, standard output a pipe): the run ends by it at once. The
+// write is not made again, the unsent buffer of that file is dropped, the
+// other files keep their whole records. A write that the interrupt cut short
+// is not made again either where the file is a disk's.
+TEST(PlannedFaults, InterruptedWrites) {
+    const int records = 60;
+    const std::string whole = head + listing_lines(records) + " -- eof at irec=   61 --\r\n";
+    const std::string stopped = progress_to(records) + " \r\n-- eof at irec=   61 --\r\n\r\n" + stop_text;
+    using Action = Fault::Action;
+    struct Row {
+        const char* what;
+        Kind listing;
+        Fault fault;
+        std::string listed;  // what the listing received
+        std::string out;
+    };
+    const Row rows[] = {
+        {"the first write to a FIFO waits, and the interrupt comes", Kind::pipe,
+         {"preflist", Fault::Call::write, 1, Action::interrupt}, "", progress_to(39)},
+        {"the interrupt comes just before the first write to a FIFO starts", Kind::pipe,
+         {"preflist", Fault::Call::write, 1, Action::interrupt_first}, "", progress_to(39)},
+        {"the write to a FIFO at the end waits", Kind::pipe, {"preflist", Fault::Call::write, 2, Action::interrupt},
+         whole.substr(0, 1024), stopped},
+        {"the interrupt comes just before the write to a FIFO at the end", Kind::pipe,
+         {"preflist", Fault::Call::write, 2, Action::interrupt_first}, whole.substr(0, 1024), stopped},
+        {"a disk file's first write, cut short", Kind::disk, {"preflist", Fault::Call::write, 1, Action::interrupt},
+         "", progress_to(39)},
+        {"standard output waits for record 41's progress", Kind::pipe,
+         {testing_support::stdout_name, Fault::Call::write, 42, Action::interrupt},
+         head + listing_lines(41), progress_to(40)},
+        {"the interrupt comes just before record 41's progress", Kind::pipe,
+         {testing_support::stdout_name, Fault::Call::write, 42, Action::interrupt_first},
+         head + listing_lines(41), progress_to(40)},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+            Fault fault = r.fault;
+            fault.sig = sig;
+            Outcome o = scan(records_from(1, records), {fault}, 0, r.listing);
+            EXPECT_FALSE(o.waits_for_ever) << sig;
+            EXPECT_EQ(o.signal, sig);
+            EXPECT_EQ(o.status, -1);
+            EXPECT_EQ(o.err, "");
+            EXPECT_EQ(o.listing, r.listed);
+            EXPECT_EQ(o.out, r.out);
+        }
     }
 }

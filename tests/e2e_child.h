@@ -26,10 +26,17 @@ constexpr int patience_seconds = 180;
 // still running after patience_seconds is killed and the test fails, so a
 // hung run cannot hang the suite.
 void wait(pid_t pid, Result& r);
-// The same for a caller that keeps the raw wait status; true when the child
-// ended by itself.
-bool wait_status(pid_t pid, int& ws);
+// The same for a caller that keeps the raw wait status, with the patience
+// given; true when the child ended by itself.
+bool wait_status(pid_t pid, int& ws, int seconds = patience_seconds);
 // A new empty file under the temporary folder.
 std::string scratch_file(const char* tag);
+// One step of a wait that looks again and again; patience_steps of them make
+// a minute: far beyond any run here, short of a hung test.
+void pause_briefly();
+constexpr int patience_steps = 6000;
+// Shrinks the pipe to one page, as small as it goes, and fills it; the
+// number of bytes it took.
+std::size_t fill_pipe(int write_end);
 
 } // namespace e2e::child

@@ -29,18 +29,6 @@ namespace {
 
 const std::string waiting = "preflist is in use by another run: waiting until that run ends\r\n";
 
-std::string eof_end(int irec) {
-    char b[64];
-    std::snprintf(b, sizeof b, " \r\n-- eof at irec=%5d --\r\n\r\n", irec);
-    return b + stop_text + crlf;
-}
-
-std::string eof_line(int irec) {
-    char b[64];
-    std::snprintf(b, sizeof b, " -- eof at irec=%5d --\r\n", irec);
-    return b;
-}
-
 // Whether text is exactly the parts, each once and whole, in some order.
 bool parts_in_some_order(const std::string& text, std::vector<std::string> parts) {
     std::sort(parts.begin(), parts.end());

@@ -78,9 +78,9 @@ std::vector<char*> child::argv_for(const std::vector<std::string>& args, std::ve
     return argv;
 }
 
-bool child::wait_status(pid_t pid, int& ws) {
+bool child::wait_status(pid_t pid, int& ws, int seconds) {
     using clock = std::chrono::steady_clock;
-    const auto deadline = clock::now() + std::chrono::seconds(patience_seconds);
+    const auto deadline = clock::now() + std::chrono::seconds(seconds);
     // Short steps first: most runs end within milliseconds.
     useconds_t step = 100;
     for (;;) {
@@ -94,7 +94,7 @@ bool child::wait_status(pid_t pid, int& ws) {
     kill(pid, SIGKILL);
     while (waitpid(pid, &ws, 0) < 0 && errno == EINTR) {
     }
-    ADD_FAILURE() << "the program had not ended after " << patience_seconds << " s and was killed";
+    ADD_FAILURE() << "the program had not ended after " << seconds << " s and was killed";
     return false;
 }
 
@@ -176,14 +176,7 @@ Result run(const std::string& dir, const std::vector<std::string>& args, const s
     return r;
 }
 
-namespace {
-
-void pause_briefly() { usleep(10000); }
-
-// A minute of 10 ms steps: far beyond any run here, short of a hung test.
-constexpr int patience = 6000;
-
-} // namespace
+void child::pause_briefly() { usleep(10000); }
 
 Session::Session(const std::string& dir, const std::vector<std::string>& args, Output output, Input input,
                  const Launch& how)
@@ -198,6 +191,7 @@ Session::Session(const std::string& dir, const std::vector<std::string>& args, O
         if (pipe2(pipe_fds, O_CLOEXEC) != 0) return;
         out_fd_ = pipe_fds[0];
         if (output == Output::closed_pipe) close_output();
+        if (output == Output::full_pipe) ahead_ = child::fill_pipe(pipe_fds[1]);
     } else {
         out_path_ = scratch_file("out");
     }
@@ -240,7 +234,7 @@ bool Session::ended() {
 
 bool Session::open_feed(const std::string& fifo) {
     // Non-blocking, so a program that never opens the FIFO cannot hang the test.
-    for (int i = 0; i < patience; ++i) {
+    for (int i = 0; i < patience_steps; ++i) {
         int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd >= 0) {
             fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -283,7 +277,7 @@ bool Session::wait_for_output(const std::string& text) { return wait_until(text,
 bool Session::wait_for_error(const std::string& text) { return wait_until(text, true); }
 
 bool Session::wait_until(const std::string& text, bool error) {
-    for (int i = 0; i < patience; ++i) {
+    for (int i = 0; i < patience_steps; ++i) {
         // Whether it had ended is asked first, so output written before the end is still seen.
         bool gone = ended();
         std::string err;
@@ -310,11 +304,13 @@ void Session::send(int sig) {
     if (pid_ > 0 && !reaped_) kill(pid_, sig);
 }
 
-Result Session::finish() {
+Result Session::finish() { return finish_within(patience_seconds); }
+
+Result Session::finish_within(int seconds) {
     Result r;
     if (pid_ <= 0) return r;
     if (!reaped_) {
-        wait_status(pid_, wait_status_);
+        wait_status(pid_, wait_status_, seconds);
         reaped_ = true;
     }
     if (WIFEXITED(wait_status_)) r.status = WEXITSTATUS(wait_status_);
@@ -337,7 +333,7 @@ Result Session::finish() {
     } else {
         read_output();
     }
-    r.out = out_;
+    r.out = out_.substr(ahead_ < out_.size() ? ahead_ : out_.size());
     int fd = ::open(err_path_.c_str(), O_RDONLY);
     r.err = read_all(fd);
     ::close(fd);

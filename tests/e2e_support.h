@@ -46,8 +46,10 @@ Result run_on_terminal(const std::string& dir, const std::vector<std::string>& a
 class Session {
 public:
     // Where standard output goes: a file; a pipe that wait_for_output reads;
-    // or a pipe whose reader is gone before the program starts.
-    enum class Output { file, pipe, closed_pipe };
+    // a pipe whose reader is gone before the program starts; or a pipe that
+    // is full before the program starts and that nobody reads (wait_for_output
+    // would read it) until finish, whose out then leaves out what filled it.
+    enum class Output { file, pipe, closed_pipe, full_pipe };
 
     // Standard input: /dev/null, or a pipe that type() writes to and that
     // stays open, so that the program waits for more.
@@ -80,9 +82,20 @@ public:
 
     void send(int sig);
 
+    // Waits until the program sleeps in the system call nr (a SYS_ number),
+    // on the descriptor fd unless it is -1, as /proc shows it: a write that
+    // waits for a reader, an open of a FIFO that waits for one. ended: the
+    // program ended first (or had not blocked after a minute); unknown: the
+    // system does not show it.
+    enum class Blocked { yes, ended, unknown };
+    Blocked wait_until_blocked(long nr, long fd = -1);
+
     // Waits for the end. out holds what the test read from the pipe, or the
     // whole output file.
     Result finish();
+    // The same, giving up on the program after the seconds given: it is then
+    // killed and the test fails.
+    Result finish_within(int seconds);
 
 private:
     bool ended();
@@ -96,9 +109,14 @@ private:
     int in_fd_ = -1;   // writing end of the input pipe
     int out_fd_ = -1;  // reading end of the output pipe
     bool output_pipe_;
+    std::size_t ahead_ = 0;  // bytes that filled the output pipe before the start
     std::string out_path_, err_path_;
     std::string out_;
 };
+
+// How long a run that must end at once (interrupted, or with nothing to
+// wait for) may take, far beyond the moment it needs: for finish_within.
+constexpr int quick_end_seconds = 5;
 
 // What a terminal of the given width would show after these bytes: carriage
 // return to column 1, line feed down one line, other bytes overwrite in place.

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "fmtio/platform/interrupts.h"
+#include "fmtio/units/unit_table.h"
 #include "fmtio/units/units.h"
 
 namespace testing_support {
@@ -12,6 +14,7 @@ using fmtio::platform::Calls;
 using fmtio::platform::Failure;
 using fmtio::platform::FileId;
 using fmtio::platform::Handle;
+using fmtio::platform::Kind;
 using fmtio::platform::native_calls;
 using fmtio::platform::Std;
 
@@ -41,6 +44,19 @@ Fault* planned(Handle h, Fault::Call call) {
 
 std::size_t shortened(std::size_t n) { return n / 2 > 0 ? n / 2 : n; }
 
+// A call that waits for a reader that never reads, and a signal: the
+// handler runs, and if it lets the process go on, the call comes back cut
+// short, or, when the signal came before it started, waits for ever.
+Failure interrupted(const Fault& f) {
+    current->interrupt(f.sig);
+    if (f.action == Fault::Action::interrupt_first) throw WaitsForEver{};
+    return Failure::interrupted;
+}
+
+bool interrupts(const Fault& f) {
+    return f.action == Fault::Action::interrupt || f.action == Fault::Action::interrupt_first;
+}
+
 Handle std_handle(Std which) {
     switch (which) {
     case Std::input: return fake_in;
@@ -50,15 +66,18 @@ Handle std_handle(Std which) {
     return fmtio::platform::no_handle;
 }
 
-bool is_char_device(Handle h) {
-    if (h == fake_in || h == fake_out) return current->interactive;
-    if (h == fake_err || current->open.count(h)) return false;
-    return native_calls().is_char_device(h);
+Kind kind(Handle h) {
+    if (h == fake_in || h == fake_out) return current->interactive ? Kind::device : Kind::disk;
+    if (h == fake_err) return Kind::disk;
+    auto it = current->open.find(h);
+    if (it != current->open.end() && it->second.mem) return it->second.mem->kind;
+    return native_calls().kind(h);
 }
 
-bool exists(const char* name) {
-    if (current->files.count(name)) return true;
-    return !current->memory_only && native_calls().exists(name);
+Kind look_up(const char* name) {
+    auto it = current->files.find(name);
+    if (it != current->files.end()) return it->second.kind;
+    return current->memory_only ? Kind::none : native_calls().look_up(name);
 }
 
 Failure open(const char* name, Access access, bool create_exclusive, bool append, Handle* out) {
@@ -66,7 +85,7 @@ Failure open(const char* name, Access access, bool create_exclusive, bool append
     auto it = p.files.find(name);
     if (it == p.files.end() && p.memory_only) {
         if (!create_exclusive) return Failure::not_found;
-        it = p.files.emplace(name, FakeProcess::MemFile{"", p.files.size() + 1}).first;
+        it = p.files.emplace(name, FakeProcess::MemFile{"", p.files.size() + 1, Kind::disk}).first;
     } else if (it != p.files.end() && create_exclusive) {
         return Failure::exists;
     }
@@ -108,6 +127,7 @@ Failure seek_end(Handle h) {
 Failure read(Handle h, void* buf, std::size_t cap, std::size_t* got) {
     *got = 0;
     if (Fault* f = planned(h, Fault::Call::read)) {
+        if (interrupts(*f)) return interrupted(*f);
         if (f->action == Fault::Action::fail) return f->failure;
         if (f->action == Fault::Action::zero) return Failure::none;
         cap = shortened(cap);
@@ -138,6 +158,7 @@ Failure read(Handle h, void* buf, std::size_t cap, std::size_t* got) {
 Failure write(Handle h, const void* buf, std::size_t n, std::size_t* put) {
     *put = 0;
     if (Fault* f = planned(h, Fault::Call::write)) {
+        if (interrupts(*f)) return interrupted(*f);
         if (f->action == Fault::Action::fail) return f->failure;
         if (f->action == Fault::Action::zero) return Failure::none;
         n = shortened(n);
@@ -180,8 +201,13 @@ Failure read_chunks(Handle h, void* buf, std::size_t chunk, std::size_t n, std::
     return fmtio::platform::read_chunks_by(read, h, buf, chunk, n, done, ended);
 }
 
-const Calls fake_calls = {std_handle, is_char_device, exists, open,  identity, seek_end,
-                          read,       write,          read_chunks, lock, close, exit};
+// The process's interrupt handler, called where a fault plans an interrupt.
+void on_interrupt(void (*handler)(int sig)) { current->interrupt_handler = handler; }
+
+void end_by_signal(int sig) { throw Signalled{sig}; }
+
+const Calls fake_calls = {std_handle, kind,  look_up,     open, identity, seek_end, read,          write,
+                          read_chunks, lock, close, exit, on_interrupt, end_by_signal};
 
 } // namespace
 
@@ -191,10 +217,14 @@ FakeProcess::FakeProcess(std::string input, bool interactive_console)
     fmtio::platform::calls() = fake_calls;
     fmtio::set_termination(throw_fatal);
     fmtio::reset_units();
+    // Interrupts are caught as a run catches them, from a fresh start.
+    fmtio::catch_interrupts(fmtio::save_whole_records);
 }
 
 FakeProcess::~FakeProcess() {
-    // Closing without a report, while the calls are still this process's.
+    // Closing without a report, while the calls are still this process's,
+    // and with no interrupt left waiting from a run that ended by one.
+    fmtio::catch_interrupts(fmtio::save_whole_records);
     fmtio::reset_units();
     fmtio::set_termination(nullptr);
     fmtio::platform::calls() = native_calls();
@@ -203,12 +233,18 @@ FakeProcess::~FakeProcess() {
 
 void FakeProcess::let_failures_terminate() { fmtio::set_termination(fmtio::terminate_run); }
 
-void FakeProcess::add_file(const std::string& name, std::string bytes) {
+void FakeProcess::add_file(const std::string& name, std::string bytes, Kind kind) {
     auto it = files.find(name);
-    if (it == files.end())
-        files.emplace(name, MemFile{std::move(bytes), files.size() + 1});
-    else
+    if (it == files.end()) {
+        files.emplace(name, MemFile{std::move(bytes), files.size() + 1, kind});
+    } else {
         it->second.bytes = std::move(bytes);
+        it->second.kind = kind;
+    }
+}
+
+void FakeProcess::interrupt(int sig) {
+    if (interrupt_handler) interrupt_handler(sig);
 }
 
 std::string FakeProcess::file(const std::string& name) const {

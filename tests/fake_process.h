@@ -26,17 +26,31 @@ struct Exited {
     int status;
 };
 
+// Thrown in place of the end by a signal.
+struct Signalled {
+    int sig;
+};
+
+// Thrown where a call would wait for ever for a reader that never reads.
+struct WaitsForEver {};
+
 // The nth read or write of one file (counted from 1, that file's calls of
 // that kind only) fails with a chosen failure, moves fewer bytes than asked
 // (half, at least one), or moves none: a read then sees the end of the file.
+// Or the call waits for a reader that never reads, and a signal comes: while
+// it waits (interrupt), when the process's interrupt handler returns the
+// call comes back interrupted, having moved nothing; just before it starts
+// (interrupt_first), when the handler returns the call waits for ever
+// (WaitsForEver is thrown).
 struct Fault {
     enum class Call { read, write };
-    enum class Action { fail, short_count, zero };
+    enum class Action { fail, short_count, zero, interrupt, interrupt_first };
     std::string file;  // the name as opened, or stdin_name, stdout_name, stderr_name
     Call call;
     int nth;
     Action action = Action::fail;
     fmtio::platform::Failure failure = fmtio::platform::Failure::io_error;
+    int sig = 2;       // the interrupt's signal (SIGINT)
     bool hit = false;  // set once the fault has happened
 };
 
@@ -53,8 +67,14 @@ public:
     // From here on a failure writes its report and exits (throwing Exited).
     void let_failures_terminate();
 
-    // A file in memory, found under this exact name.
-    void add_file(const std::string& name, std::string bytes);
+    // A signal now: the interrupt handler that the run installed runs as a
+    // signal would run it here; ending the process throws Signalled.
+    void interrupt(int sig);
+
+    // A file in memory, found under this exact name; a pipe kind makes it a
+    // FIFO, with writes that may wait for a reader.
+    void add_file(const std::string& name, std::string bytes,
+                  fmtio::platform::Kind kind = fmtio::platform::Kind::disk);
     // What a file in memory holds now ("" when there is none).
     std::string file(const std::string& name) const;
     bool has_file(const std::string& name) const;
@@ -74,6 +94,7 @@ public:
     struct MemFile {
         std::string bytes;
         std::uint64_t index;
+        fmtio::platform::Kind kind;
     };
     struct OpenFile {
         std::string name;
@@ -84,6 +105,7 @@ public:
     std::map<std::string, MemFile> files;
     std::map<fmtio::platform::Handle, OpenFile> open;
     std::map<std::pair<std::string, int>, int> counts;
+    void (*interrupt_handler)(int sig) = nullptr;
     fmtio::platform::Handle next_handle = 1 << 20;
 };
 

@@ -53,4 +53,19 @@ inline std::string progress_to(int last) {
     return s;
 }
 
+// The listing's end-of-file line.
+inline std::string eof_line(int irec) {
+    char b[64];
+    std::snprintf(b, sizeof b, " -- eof at irec=%5d --\r\n", irec);
+    return b;
+}
+
+// The console after the last progress record, still open: the end-of-file
+// message, the stop and the exit's line end.
+inline std::string eof_end(int irec) {
+    char b[64];
+    std::snprintf(b, sizeof b, " \r\n-- eof at irec=%5d --\r\n\r\n", irec);
+    return b + std::string("Stop - Program terminated.\r\n\r\n");
+}
+
 } // namespace plain_run

@@ -34,6 +34,15 @@ enum class Failure {
     other,
 };
 
+// What a name or a handle leads to. A write to a pipe, FIFO, socket or
+// terminal may wait for ever for a reader that does not read.
+enum class Kind {
+    none,    // no file: a name that leads nowhere, a standard stream the process was started without
+    disk,    // a file on a disk, or what cannot be told
+    device,  // a character device: a terminal, /dev/null
+    pipe,    // a pipe, a FIFO or a socket
+};
+
 struct FileId {
     std::uint64_t volume;
     std::uint64_t index;
@@ -42,8 +51,9 @@ struct FileId {
 
 struct Calls {
     Handle (*std_handle)(Std which);
-    bool (*is_char_device)(Handle h);
-    bool (*exists)(const char* name);
+    Kind (*kind)(Handle h);
+    // What the name leads to, following links; Kind::none when nothing does.
+    Kind (*look_up)(const char* name);
     // append: every write goes to the end of the file, whoever else writes to it.
     Failure (*open)(const char* name, Access access, bool create_exclusive, bool append, Handle* out);
     bool (*identity)(Handle h, FileId* id);
@@ -51,7 +61,7 @@ struct Calls {
     // One call each, as the system makes it: a read of up to cap bytes (got 0
     // with Failure::none is the end of the file), a write of up to n bytes
     // (*put may be fewer). A signal that cuts a call short gives
-    // Failure::interrupted; system_io.h makes the calls again.
+    // Failure::interrupted; system_io.h decides whether to make it again.
     Failure (*read)(Handle h, void* buf, std::size_t cap, std::size_t* got);
     Failure (*write)(Handle h, const void* buf, std::size_t n, std::size_t* put);
     // Reads of `chunk` bytes each into buf, one call each as read makes it,
@@ -67,6 +77,17 @@ struct Calls {
     Failure (*lock)(Handle h, bool wait);
     void (*close)(Handle h);
     void (*exit)(int status);
+    // On an interrupt (Ctrl-C, termination, hang-up) calls handler(sig), with
+    // the other interrupts held back until it is done. An interrupt the parent
+    // had the process ignore (nohup, a background job) stays ignored. Once one
+    // has come, the process ends by it within a second at the latest, even
+    // when what the handler writes finds no reader. Also turns a write to a
+    // closed pipe, or one past the file-size limit, into a failing write
+    // instead of a silent death.
+    void (*on_interrupt)(void (*handler)(int sig));
+    // Ends the process by the signal, so the shell sees the interruption.
+    // Never returns.
+    void (*end_by_signal)(int sig);
 };
 
 // read_chunks made of calls of `read`, for a table that has no way of its own.
@@ -100,16 +121,6 @@ const Calls& native_calls();
 // number, held by a placeholder that gives the end of input and takes no
 // output, so that no file opened later can receive console bytes.
 void guard_standard_streams();
-
-// On an interrupt (Ctrl-C, termination, hang-up) calls handler(sig) from the
-// signal handler, with the other interrupts held back until it is done; the
-// handler then ends the process with end_by_signal. An interrupt the parent
-// had the process ignore (nohup, a background job) stays ignored. Also turns
-// a write to a closed pipe, or one past the file-size limit, into a failing
-// write instead of a silent death.
-void on_interrupt(void (*handler)(int sig));
-// Ends the process by the signal, so the shell sees the interruption.
-[[noreturn]] void end_by_signal(int sig);
 
 // Captures the command-line words (word 0 the program's name).
 void set_command_line(int argc, char** argv);

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <ucontext.h>
 #include <unistd.h>
 
 #include "fmtio/platform/platform.h"
@@ -66,14 +67,22 @@ Handle std_handle(Std which) {
     return no_handle;
 }
 
-bool is_char_device(Handle h) {
-    struct stat st;
-    return !closed_standard(h) && fstat(static_cast<int>(h), &st) == 0 && S_ISCHR(st.st_mode);
+Kind kind_of(mode_t mode) {
+    if (S_ISCHR(mode)) return Kind::device;
+    if (S_ISFIFO(mode) || S_ISSOCK(mode)) return Kind::pipe;
+    return Kind::disk;
 }
 
-bool exists(const char* name) {
+Kind kind(Handle h) {
     struct stat st;
-    return stat(name, &st) == 0;
+    if (closed_standard(h) || fstat(static_cast<int>(h), &st) != 0) return Kind::none;
+    return kind_of(st.st_mode);
+}
+
+Kind look_up(const char* name) {
+    struct stat st;
+    if (stat(name, &st) != 0) return Kind::none;
+    return kind_of(st.st_mode);
 }
 
 // An exclusive create that finds the name taken by a symbolic link to
@@ -202,8 +211,72 @@ void exit_process(int status) {
     std::_Exit(status);
 }
 
-const Calls native = {std_handle, is_char_device, exists,      open_file,    identity,    seek_end,
-                      read_once,  write_once,     read_chunks, lock_file,    close_handle, exit_process};
+[[noreturn]] void end_by_signal(int sig) {
+    signal(sig, SIG_DFL);
+    raise(sig);
+    // Inside the handler the signal is held back: let it through now; the
+    // other interrupts stay held, so the process ends by this one.
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, sig);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    _exit(128 + sig);
+}
+
+void (*interrupt_handler)(int sig) = nullptr;
+volatile std::sig_atomic_t first_interrupt = 0;
+
+// How long an interrupted run may still take to write out its whole records.
+constexpr unsigned patience_seconds = 1;
+
+void give_up(int) { end_by_signal(first_interrupt); }
+
+void on_signal(int sig, siginfo_t*, void* context) {
+    if (!first_interrupt) {
+        first_interrupt = sig;
+        // A reader that does not read holds the run no longer than this: the
+        // alarm ends it by the same signal. It must get through also once
+        // the handler has returned (to an interrupt that waits for a record
+        // to be whole), whatever the process was started with blocked.
+        struct sigaction sa;
+        sa.sa_handler = give_up;
+        sa.sa_flags = 0;
+        sigemptyset(&sa.sa_mask);
+        sigaction(SIGALRM, &sa, nullptr);
+        sigset_t alarm_only;
+        sigemptyset(&alarm_only);
+        sigaddset(&alarm_only, SIGALRM);
+        sigprocmask(SIG_UNBLOCK, &alarm_only, nullptr);
+        sigdelset(&static_cast<ucontext_t*>(context)->uc_sigmask, SIGALRM);
+        alarm(patience_seconds);
+    }
+    interrupt_handler(sig);
+}
+
+void on_interrupt(void (*handler)(int sig)) {
+    interrupt_handler = handler;
+    struct sigaction sa;
+    sa.sa_sigaction = on_signal;
+    // No SA_RESTART: a call that an interrupt cut short comes back, and a
+    // write that waits for a reader is not simply made again.
+    sa.sa_flags = SA_SIGINFO;
+    // While one interrupt is handled the others wait, so the handler never
+    // runs twice at once.
+    sigemptyset(&sa.sa_mask);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&sa.sa_mask, sig);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction before;
+        if (sigaction(sig, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+        sigaction(sig, &sa, nullptr);
+    }
+    // A closed pipe and the file-size limit are failing writes, reported.
+    signal(SIGPIPE, SIG_IGN);
+    signal(SIGXFSZ, SIG_IGN);
+}
+
+const Calls native = {std_handle, kind,       look_up,     open_file, identity,     seek_end,
+                      read_once,  write_once, read_chunks, lock_file, close_handle, exit_process,
+                      on_interrupt, end_by_signal};
 Calls active = native;
 
 int word_total = 0;
@@ -226,36 +299,6 @@ void guard_standard_streams() {
             ::close(held);
         }
     }
-}
-
-void on_interrupt(void (*handler)(int sig)) {
-    struct sigaction sa;
-    sa.sa_handler = handler;
-    sa.sa_flags = 0;
-    // While one interrupt is handled the others wait, so the handler never
-    // runs twice at once.
-    sigemptyset(&sa.sa_mask);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&sa.sa_mask, sig);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction before;
-        if (sigaction(sig, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
-        sigaction(sig, &sa, nullptr);
-    }
-    // A closed pipe and the file-size limit are failing writes, reported.
-    signal(SIGPIPE, SIG_IGN);
-    signal(SIGXFSZ, SIG_IGN);
-}
-
-void end_by_signal(int sig) {
-    signal(sig, SIG_DFL);
-    raise(sig);
-    // Inside the handler the signal is held back: let it through now; the
-    // other interrupts stay held, so the process ends by this one.
-    sigset_t only;
-    sigemptyset(&only);
-    sigaddset(&only, sig);
-    sigprocmask(SIG_UNBLOCK, &only, nullptr);
-    _exit(128 + sig);
 }
 
 void set_command_line(int argc, char** argv) {

@@ -112,9 +112,16 @@ Handle std_handle(Std which) {
     return reinterpret_cast<Handle>(h);
 }
 
-bool is_char_device(Handle h) { return h != no_handle && GetFileType(as_handle(h)) == FILE_TYPE_CHAR; }
+Kind kind(Handle h) {
+    if (h == no_handle) return Kind::none;
+    switch (GetFileType(as_handle(h))) {
+    case FILE_TYPE_CHAR: return Kind::device;
+    case FILE_TYPE_PIPE: return Kind::pipe;
+    default: return Kind::disk;
+    }
+}
 
-bool exists(const char* name) { return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
+Kind look_up(const char* name) { return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES ? Kind::disk : Kind::none; }
 
 Failure open_file(const char* name, Access access, bool create_exclusive, bool append, Handle* out) {
     std::size_t len = 0;
@@ -219,11 +226,15 @@ Failure read_chunks(Handle h, void* buf, std::size_t chunk, std::size_t n, std::
     return read_chunks_by(read_once, h, buf, chunk, n, done, ended);
 }
 
-const Calls native = {std_handle, is_char_device, exists,      open_file,    identity,    seek_end,
-                      read_once,  write_once,     read_chunks, lock_file,    close_handle, exit_process};
-Calls active = native;
-
 std::vector<std::string> words;
+
+void end_by_signal(int) {
+    // At once, without the DLL detach that ExitProcess runs: the main thread may
+    // be held inside a system call that owns a lock such a detach needs. The
+    // status is the one the system gives a process that Ctrl-C ended.
+    TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
+    ExitProcess(STATUS_CONTROL_C_EXIT);
+}
 
 // Interrupts. The system calls a console control handler on a thread of its
 // own, while the main thread runs on. To give the units layer what a signal
@@ -231,15 +242,28 @@ std::vector<std::string> words;
 // half-copied record is seen as such and the buffer is not touched by both at
 // once) the handler suspends the main thread, runs the units' handler, and
 // lets the main thread go on only when that handler deferred the interrupt to
-// the end of the record; the main thread then ends the process itself. The
-// handler thread never returns, since returning from a close event would let
-// the system end the process before the record is whole.
+// the end of the record; the main thread then ends the process itself. A
+// write of the main thread that waits for a pipe's reader ends with the
+// process, which the units' handler ends at once in that case. The handler
+// thread never returns, since returning from a close event would let the
+// system end the process before the record is whole.
 void (*interrupt_handler)(int sig) = nullptr;
 HANDLE main_thread = nullptr;
 volatile LONG interrupting = 0;
 
+// How long an interrupted run may still take to write out its whole records:
+// a pipe's reader that does not read holds it no longer.
+constexpr DWORD patience_ms = 1000;
+
+DWORD WINAPI give_up(void*) {
+    Sleep(patience_ms);
+    end_by_signal(0);
+    return 0;
+}
+
 BOOL WINAPI on_control(DWORD event) {
     if (InterlockedExchange(&interrupting, 1) == 0 && interrupt_handler) {
+        if (HANDLE t = CreateThread(nullptr, 0, give_up, nullptr, 0, nullptr)) CloseHandle(t);
         int sig = event == CTRL_C_EVENT ? SIGINT : event == CTRL_BREAK_EVENT ? SIGBREAK : SIGTERM;
         bool held = main_thread && SuspendThread(main_thread) != static_cast<DWORD>(-1);
         if (held) {
@@ -254,14 +278,6 @@ BOOL WINAPI on_control(DWORD event) {
     for (;;) Sleep(INFINITE);
 }
 
-} // namespace
-
-Calls& calls() { return active; }
-const Calls& native_calls() { return native; }
-
-// Handles are not small numbers here: no file can take a standard stream's.
-void guard_standard_streams() {}
-
 void on_interrupt(void (*handler)(int sig)) {
     interrupt_handler = handler;
     if (!main_thread)
@@ -271,13 +287,18 @@ void on_interrupt(void (*handler)(int sig)) {
     SetConsoleCtrlHandler(on_control, TRUE);
 }
 
-void end_by_signal(int) {
-    // At once, without the DLL detach that ExitProcess runs: the main thread may
-    // be held inside a system call that owns a lock such a detach needs. The
-    // status is the one the system gives a process that Ctrl-C ended.
-    TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
-    ExitProcess(STATUS_CONTROL_C_EXIT);
-}
+const Calls native = {std_handle, kind,       look_up,     open_file, identity,     seek_end,
+                      read_once,  write_once, read_chunks, lock_file, close_handle, exit_process,
+                      on_interrupt, end_by_signal};
+Calls active = native;
+
+} // namespace
+
+Calls& calls() { return active; }
+const Calls& native_calls() { return native; }
+
+// Handles are not small numbers here: no file can take a standard stream's.
+void guard_standard_streams() {}
 
 // The words come from the process's command line, split by the system's own
 // rules; what the C runtime made of it for main is not used.

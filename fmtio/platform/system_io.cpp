@@ -1,5 +1,7 @@
 #include "fmtio/platform/system_io.h"
 
+#include "fmtio/platform/interrupts.h"
+
 namespace fmtio {
 
 using platform::calls;
@@ -19,10 +21,21 @@ Failure write_all(platform::Handle h, const void* buf, std::size_t n) {
     return write_on(h, buf, n, f, put);
 }
 
+Failure write_all_interruptible(platform::Handle h, const void* buf, std::size_t n) {
+    begin_blocking_write(h);
+    Failure f = write_all(h, buf, n);
+    end_blocking_write();
+    return f;
+}
+
 Failure write_on(platform::Handle h, const void* buf, std::size_t n, Failure f, std::size_t put) {
     const char* p = static_cast<const char*>(buf);
     for (;;) {
-        if (f != Failure::interrupted) {
+        if (f == Failure::interrupted) {
+            // The run ends by the interrupt: made again, a write that waits
+            // for a reader who does not read would hold it for ever.
+            if (interrupt_waiting()) return f;
+        } else {
             if (f != Failure::none) return f;
             if (put == 0 || put > n) return Failure::no_progress;
             p += put;

@@ -29,6 +29,8 @@ void Connection::record(const char* data, std::size_t len, bool keep_open) {
                 Failure why;
                 if (!flush(&why)) {
                     release_interrupts();
+                    // A write that an interrupt cut short ends the run by it.
+                    if (why == Failure::interrupted) end_if_interrupted();
                     fail(write_error(why), Stmt::write, name.c_str(), failure_text(why));
                 }
             }
@@ -77,7 +79,7 @@ void Connection::commit(std::size_t len, bool keep_open) {
 
 bool Connection::flush(Failure* why) {
     if (fill == 0) return true;
-    Failure f = write_all(handle, buf, fill);
+    Failure f = may_block ? write_all_interruptible(handle, buf, fill) : write_all(handle, buf, fill);
     // The bytes are gone either way: a failed buffer is not written twice.
     fill = 0;
     whole = 0;
@@ -96,7 +98,8 @@ void Connection::close(bool report) {
     used = false;
     connections_changed();
     release_interrupts();
-    if (!ok && report) fail(write_error(why), Stmt::close, name.c_str(), failure_text(why));
+    if (!ok && report && why != Failure::interrupted)
+        fail(write_error(why), Stmt::close, name.c_str(), failure_text(why));
     end_if_interrupted();
 }
 

@@ -28,6 +28,7 @@ struct Connection : RecordSink {
     bool pending = false;   // console: a line written and not yet ended
     bool continued = false; // console: the last record kept the line open
     bool at_end = false;
+    bool may_block = false; // a pipe, FIFO, socket or terminal: a write may wait for ever for its reader
     platform::Access action = platform::Access::read;
     platform::FileId id{};
     char buf[file_buffer_size];

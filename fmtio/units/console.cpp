@@ -14,6 +14,7 @@ namespace {
 
 using platform::calls;
 using platform::Failure;
+using platform::Kind;
 using platform::Std;
 
 struct ConsoleConnection final : Connection {
@@ -37,7 +38,7 @@ void know_streams() {
     if (streams_known) return;
     const auto& c = calls();
     out_handle = c.std_handle(Std::output);
-    one_connection = c.is_char_device(c.std_handle(Std::input)) && c.is_char_device(out_handle);
+    one_connection = c.kind(c.std_handle(Std::input)) == Kind::device && c.kind(out_handle) == Kind::device;
     for (Connection* k : {&input_con, &output_con}) {
         k->kind = ConnKind::console;
         k->name = "CON";
@@ -226,7 +227,7 @@ std::size_t read_console_line(int unit, const char** text) {
     if (in.pending && !in.continued) console_raw("\r\n", 2);
     in.continued = false;
     const auto& sys = calls();
-    bool interactive = sys.is_char_device(sys.std_handle(Std::input));
+    bool interactive = sys.kind(sys.std_handle(Std::input)) == Kind::device;
     std::size_t len = 0;
     bool cut = false;
     // The line and its line end must fit the console buffer.

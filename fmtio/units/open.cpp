@@ -16,6 +16,7 @@ namespace {
 using platform::Access;
 using platform::calls;
 using platform::Failure;
+using platform::Kind;
 
 bool one_of(const char* value, std::initializer_list<const char*> words) {
     for (const char* w : words)
@@ -64,7 +65,16 @@ Failure open_file(const std::string& name, const Specifiers& s, platform::Handle
         *got = Access::read;
         return sys.open(name.c_str(), Access::read, false, false, h);
     }
-    bool create = !s.old && !sys.exists(name.c_str());
+    const Kind found = sys.look_up(name.c_str());
+    // A FIFO opens as the shell opens one for >>: for writing only, waiting
+    // for its reader. Opened for reading too, the run would be its own
+    // reader: it would never wait, and the lines that nobody received would
+    // vanish at its exit while the run reported the listing complete.
+    if (found == Kind::pipe) {
+        *got = Access::write;
+        return sys.open(name.c_str(), Access::write, false, s.append, h);
+    }
+    bool create = !s.old && found == Kind::none;
     *got = Access::read_write;
     Failure f = sys.open(name.c_str(), Access::read_write, create, s.append, h);
     // Another run made the file between the test and the create: it is the
@@ -88,10 +98,10 @@ Failure open_file(const std::string& name, const Specifiers& s, platform::Handle
 // would put console bytes into it: the description for the refusal, or nullptr.
 // The report of a refusal for standard error would change the file itself,
 // so it is not written.
-const char* shared_with_standard_stream(platform::Handle h, const platform::FileId& id) {
+const char* shared_with_standard_stream(Kind kind, const platform::FileId& id) {
     const auto& sys = calls();
     // A terminal or /dev/null as a file of the run and as a stream is no harm.
-    if (sys.is_char_device(h)) return nullptr;
+    if (kind == Kind::device) return nullptr;
     platform::FileId other{};
     platform::Handle out = sys.std_handle(platform::Std::output);
     if (out != platform::no_handle && sys.identity(out, &other) && other == id)
@@ -108,10 +118,11 @@ const char* shared_with_standard_stream(platform::Handle h, const platform::File
 // and then appends its whole part after it. Without locks in the file system
 // the run goes on without one; appending still keeps every byte. A device
 // such as /dev/null is one file for every process on the machine: holding it
-// would make unrelated runs wait for each other, and it keeps no parts.
-void lock_for_writing(platform::Handle h, const std::string& name) {
+// would make unrelated runs wait for each other, and it keeps no parts. A
+// FIFO keeps none either: its reader takes the lines as they come.
+void lock_for_writing(platform::Handle h, Kind kind, const std::string& name) {
     const auto& sys = calls();
-    if (sys.is_char_device(h)) return;
+    if (kind != Kind::disk) return;
     Failure f = sys.lock(h, false);
     if (f != Failure::busy) return;
     std::string notice = name + " is in use by another run: waiting until that run ends\r\n";
@@ -148,6 +159,7 @@ void open_unit(int unit, const OpenSpec& spec) {
 
     // One file on two units would interleave their buffers: refuse it, whatever
     // name reached the file.
+    const Kind kind = sys.kind(h);
     platform::FileId id{};
     if (sys.identity(h, &id)) {
         for (const Connection& c : unit_table)
@@ -155,7 +167,7 @@ void open_unit(int unit, const OpenSpec& spec) {
                 sys.close(h);
                 fail(Error::already_connected, Stmt::open, name.c_str());
             }
-        if (const char* why = shared_with_standard_stream(h, id)) {
+        if (const char* why = shared_with_standard_stream(kind, id)) {
             sys.close(h);
             fail(Error::already_connected, Stmt::open, name.c_str(), why);
         }
@@ -164,7 +176,7 @@ void open_unit(int unit, const OpenSpec& spec) {
         sys.close(h);
         fail(Error::open_failed, Stmt::open, name.c_str());
     }
-    if (!s.binary && got != Access::read) lock_for_writing(h, name);
+    if (!s.binary && got != Access::read) lock_for_writing(h, kind, name);
 
     Connection& c = *slot;
     c.unit = unit;
@@ -175,6 +187,7 @@ void open_unit(int unit, const OpenSpec& spec) {
     c.id = id;
     c.fill = c.next = c.whole = 0;
     c.pending = c.continued = c.at_end = false;
+    c.may_block = kind == Kind::pipe || kind == Kind::device;
     enter_unit(c);
 }
 

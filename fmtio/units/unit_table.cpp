@@ -59,9 +59,9 @@ void close_all(bool report) {
         if (c.used) c.close(report);
 }
 
-void save_whole_records() {
+void save_whole_records(platform::Handle skip) {
     for (Connection& c : unit_table) {
-        if (c.used && c.kind == ConnKind::text && c.whole > 0) {
+        if (c.used && c.kind == ConnKind::text && c.whole > 0 && c.handle != skip) {
             write_all(c.handle, c.buf, c.whole);
             c.fill = c.whole = 0;
         }

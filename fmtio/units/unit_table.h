@@ -19,7 +19,8 @@ void enter_unit(Connection& c);
 void close_all(bool report);
 
 // Writes each text file's whole records, nothing more: what an interrupt
-// keeps. Async-signal-safe.
-void save_whole_records();
+// keeps. The file whose handle is skip keeps nothing more: its write was cut
+// short. Async-signal-safe.
+void save_whole_records(platform::Handle skip);
 
 } // namespace fmtio
