@@ -1,4 +1,4 @@
-// The format engine against a recording sink: compile, render, list-directed, internal I/O.
+// Records as the walk renders them against a recording sink: each edit, the scan, repeats, failures, list-directed.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -9,20 +9,16 @@
 
 #include "fmtio/format/format.h"
 #include "fmtio/format/render.h"
-#include "fmtio/format/internal.h"
 #include "tests/engine_support.h"
+#include "tests/format_support.h"
 
 using namespace fmtio;
-
-namespace fmtio {
-void PrintTo(Error e, std::ostream* os) { *os << static_cast<int>(e); }
-} // namespace fmtio
+using namespace format_support;
 
 namespace {
 
 using engine_support::Failed;
 using engine_support::Recorder;
-using engine_support::throwing_hook;
 
 std::string run(const char* fmt, const std::vector<Item>& items)
 {
@@ -31,21 +27,7 @@ std::string run(const char* fmt, const std::vector<Item>& items)
     return r.out;
 }
 
-// What a statement that must fail failed with.
-template <class Body>
-Failed failure(Body body)
-{
-    try {
-        body();
-    } catch (const Failed& e) {
-        return e;
-    }
-    ADD_FAILURE() << "did not fail";
-    return {};
-}
-
 const std::string s78(78, 'a'), s79(79, 'a'), s80 = s79 + "b", s200(200, 'c');
-Item i16(int v) { return item16(static_cast<std::int16_t>(v)); }
 
 // Items 1, 2, ..., k.
 std::vector<Item> n(int k)
@@ -56,75 +38,7 @@ std::vector<Item> n(int k)
     return v;
 }
 
-std::string nested(std::size_t depth)
-{
-    return "(" + std::string(depth, '(') + "i1" + std::string(depth, ')') + ")";
-}
-
 } // namespace
-
-// The installed termination ends the run; one that returns must not let the
-// failing statement go on.
-TEST(Fail, InstalledTerminationEndsTheRun)
-{
-    EXPECT_EQ(failure([] { fail(Error::not_found, Stmt::open, "x.dat"); }).e, Error::not_found);
-    Termination before = set_termination([](Error, Stmt, const char*, const char*) {});
-    EXPECT_EQ(before, &throwing_hook);
-    EXPECT_DEATH(fail(Error::not_found, Stmt::open, "x.dat"), "");
-    set_termination(nullptr);
-    EXPECT_DEATH(fail(Error::int_char, Stmt::read, "internal"), "");
-    set_termination(before);
-}
-
-TEST(Compile, Errors)
-{
-    struct Row {
-        const char* text;
-        int len;
-        Error want;
-    } rows[] = {
-        {"", -1, Error::fmt_no_open_paren},           {"  i3", -1, Error::fmt_no_open_paren},
-        {"(i3", -1, Error::fmt_no_close_paren},       {"(i3,", -1, Error::fmt_no_close_paren},
-        {"(2(i3)", -1, Error::fmt_no_close_paren},    {"(2(i3", -1, Error::fmt_unbalanced},
-        {"(i3))", -1, Error::fmt_unbalanced},         {"(i3)x", -1, Error::fmt_trailing_text},
-        {"(i3)\0", 5, Error::fmt_trailing_text},      {"(q3)", -1, Error::fmt_unknown_descriptor},
-        {"(f8.2)", -1, Error::fmt_unknown_descriptor}, {"(,i3)", -1, Error::fmt_unknown_descriptor},
-        {"(i3,)", -1, Error::fmt_unknown_descriptor}, {"(i3,,i3)", -1, Error::fmt_unknown_descriptor},
-        {"(2())", -1, Error::fmt_unknown_descriptor}, {"(3)", -1, Error::fmt_unknown_descriptor},
-        {"(i)", -1, Error::fmt_missing_width},        {"(z,i2)", -1, Error::fmt_missing_width},
-        {"(i0)", -1, Error::fmt_zero_width},          {"(a0)", -1, Error::fmt_zero_width},
-        {"(0x)", -1, Error::fmt_zero_width},          {"(z2.3)", -1, Error::fmt_bad_digits},
-        {"(z2.)", -1, Error::fmt_bad_digits},         {"('abc)", -1, Error::fmt_unterminated_literal},
-        {"('it''s)", -1, Error::fmt_unterminated_literal}, {"(0i3)", -1, Error::fmt_bad_repeat},
-        {"(0(i3))", -1, Error::fmt_bad_repeat},       {"(2'ab')", -1, Error::fmt_bad_repeat},
-        {"(2/)", -1, Error::fmt_bad_repeat},          {"(2\\)", -1, Error::fmt_bad_repeat},
-        {"(i32768)", -1, Error::fmt_number_too_big},  {"(99999999999999999999x)", -1, Error::fmt_number_too_big},
-        {"(i3i4)", -1, Error::fmt_missing_comma},     {"('a' 'b')", -1, Error::fmt_missing_comma},
-        {"(a5.2)", -1, Error::fmt_missing_comma},
-    };
-    for (const Row& r : rows) {
-        Format f(r.text, r.len);
-        EXPECT_FALSE(f.ok()) << r.text;
-        EXPECT_EQ(f.error(), r.want) << r.text;
-        EXPECT_TRUE(f.ops().empty()) << r.text;
-    }
-    EXPECT_EQ(Format(nullptr).error(), Error::fmt_no_open_paren);
-    EXPECT_TRUE(Format(nested(16).c_str()).ok());
-    EXPECT_EQ(Format(nested(17).c_str()).error(), Error::fmt_too_deep);
-    EXPECT_TRUE(Format("(i3)\0garbage").ok());
-    EXPECT_TRUE(Format("(i3)xyz", 4).ok());
-}
-
-TEST(Compile, EveryPrefixOfAGoodFormatIsRefused)
-{
-    for (std::string good : {"(I6,I3,1X,5Z1,1X,6Z1,1X,2Z1,2(1X,6Z1),1X,7Z1,1X,2Z1,1X,Z1,1X,2Z1,2(1X,3Z1),1X,"
-                             "14Z1,4(2X,3Z1,1X,Z1,1X,4Z1))",
-                             "(/' -- eof at irec=',i5,' --'/)", "('it''s',z3.2,a,\\)"}) {
-        ASSERT_TRUE(Format(good.c_str()).ok()) << good;
-        for (std::size_t n = 0; n < good.size(); ++n)
-            EXPECT_FALSE(Format(good.c_str(), static_cast<int>(n)).ok()) << good.substr(0, n);
-    }
-}
 
 struct RenderRow {
     const char* fmt;
@@ -350,121 +264,5 @@ TEST(ListDirected, Layout)
         Recorder rec;
         render_list(r.items.data(), r.items.size(), rec);
         EXPECT_EQ(rec.out, r.want);
-    }
-}
-
-TEST(Internal, Write)
-{
-    struct Row {
-        const char* fmt;
-        int len;
-        std::vector<Item> items;
-        std::string want;  // empty: an overflow
-    } rows[] = {
-        {"(3z1)", 10, {item(1), item(10), item(3)}, "1A3       "},
-        {"(z2,z1,z2)", 10, {i16(5), i16(3), i16(100)}, " 5364     "},
-        {"(3z2)", 10, {i16(0x12), i16(0x34), i16(0x56)}, "123456    "},
-        {"(i5)", 5, {item(12345)}, "12345"},
-        {"(a)", 3, {item("")}, "   "},
-        {"(a,\\)", 4, {item("ab")}, "ab  "},
-        {"(i6)", 5, {item(1)}, ""},
-        {"(a)", 2, {item("abc")}, ""},
-        {"(i1/i1)", 10, {item(1), item(2)}, ""},
-        {"(i1,/)", 10, {item(1)}, ""},
-        {"(i1)", 10, {item(1), item(2)}, ""},
-    };
-    for (const Row& r : rows) {
-        std::string var(static_cast<std::size_t>(r.len), 'X');
-        auto write = [&] { write_internal(&var[0], r.len, Format(r.fmt), r.items.data(), r.items.size()); };
-        if (!r.want.empty()) {
-            write();
-            EXPECT_EQ(var, r.want) << r.fmt;
-            continue;
-        }
-        Failed e = failure(write);
-        EXPECT_EQ(e.e, Error::internal_overflow) << r.fmt;
-        EXPECT_EQ(e.s, Stmt::write);
-        EXPECT_EQ(e.name, "internal");
-    }
-}
-
-TEST(Internal, ReadIntegers)
-{
-    struct Row {
-        const char* fmt;
-        std::string text;
-        std::vector<std::int32_t> want;
-    } rows[] = {
-        {"(z3)", "A5        ", {165}},      {"(z3)", " A5       ", {165}},
-        {"(z3)", "          ", {0}},        {"(z3)", "a5", {165}},
-        {"(z8)", "FFFFFFFF", {-1}},         {"(5i1)", " 5364     ", {0, 5, 3, 6, 4}},
-        {"(6i1)", "102030    ", {1, 0, 2, 0, 3, 0}},
-        {"(i11)", "-2147483648", {INT_MIN}}, {"(i10)", "2147483647", {INT_MAX}},
-        {"(i5)", " -12 ", {-12}},           {"(i5)", "+7", {7}},
-        {"(i5)", "1 2\t3", {123}},          {"(i5,i5)", "12,34", {12, 34}},
-        {"(i3,i3)", "1\r\n2", {1, 0}},      {"(1x,i1)", "12", {2}},
-        {"(i1/i1)", "12", {1, 0}},          {"(i1)", "123", {1, 0, 0}},
-        {"(i3)", "", {0}},                  {"('ab',i1)", "ab7", {7}},
-        {"(a)", "abcd", {0x64636261}},
-    };
-    for (const Row& r : rows) {
-        std::vector<std::int32_t> got(r.want.size(), -555);
-        std::vector<ReadItem> refs;
-        for (std::int32_t& v : got)
-            refs.push_back(ref(v));
-        read_internal(r.text.data(), static_cast<int>(r.text.size()), Format(r.fmt), refs.data(), refs.size());
-        EXPECT_EQ(got, r.want) << r.fmt << " on '" << r.text << "'";
-    }
-}
-
-TEST(Internal, ReadFailures)
-{
-    struct Row {
-        const char* fmt;
-        const char* text;
-        Error want;
-    } rows[] = {
-        {"(i3)", "1.5", Error::int_char},          {"(i3)", "*", Error::int_char},
-        {"(i3)", "1-", Error::int_char},           {"(i3)", "--1", Error::int_char},
-        {"(i11)", "2147483648", Error::int_range}, {"(i11)", "-2147483649", Error::int_range},
-        {"(i20)", "99999999999999999999", Error::int_range},
-        {"(z3)", "-1", Error::hex_char},           {"(z3)", "G", Error::hex_char},
-        {"(z9)", "123456789", Error::int_range},   {"(i3", "1", Error::fmt_no_close_paren},
-    };
-    for (const Row& r : rows) {
-        std::int32_t v = 0;
-        Failed e = failure([&] { read_internal(r.text, static_cast<int>(std::strlen(r.text)), Format(r.fmt), {ref(v)}); });
-        EXPECT_EQ(e.e, r.want) << r.fmt << " on '" << r.text << "'";
-        EXPECT_EQ(e.s, Stmt::read);
-        EXPECT_EQ(e.name, "internal");
-    }
-    // A hex letter met by I stops the read at the second field; the first is stored.
-    std::int32_t d[5] = {-1, -1, -1, -1, -1};
-    Failed e = failure([&] {
-        read_internal("1A        ", 10, Format("(5i1)"), {ref(d[0]), ref(d[1]), ref(d[2]), ref(d[3]), ref(d[4])});
-    });
-    EXPECT_EQ(e.e, Error::int_char);
-    EXPECT_EQ(d[0], 1);
-    EXPECT_EQ(d[1], -1);
-    char v[3];
-    EXPECT_EQ(failure([&] { read_internal("12", 2, Format("(i2)"), {ref(v, 3)}); }).e, Error::char_item);
-}
-
-TEST(Internal, ReadCharacters)
-{
-    struct Row {
-        const char* fmt;
-        const char* text;
-        int len;
-        std::string want;
-    } rows[] = {
-        {"(a)", "hello world", 5, "hello"}, {"(a3)", "abcdef", 5, "abc  "},
-        {"(a8)", "abcdefgh", 3, "fgh"},     {"(a)", "ab", 5, "ab   "},
-        {"(a6)", "abcd", 3, "d  "},         {"(a)", "", 4, "    "},
-    };
-    for (const Row& r : rows) {
-        std::string var(static_cast<std::size_t>(r.len), 'X');
-        read_internal(r.text, static_cast<int>(std::strlen(r.text)), Format(r.fmt), {ref(&var[0], r.len)});
-        EXPECT_EQ(var, r.want) << r.fmt << " on '" << r.text << "'";
     }
 }
