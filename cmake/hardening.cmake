@@ -9,7 +9,9 @@
 # sanitizer and fuzzing builds, whose runtimes replace the checked calls.
 option(PREFLISTER_HARDENING "Build the Linux programs with the distribution's hardening flags" ON)
 
+set(PREFLISTER_HARDENED OFF)
 if(PREFLISTER_HARDENING AND NOT WIN32 AND NOT PREFLISTER_SANITIZE AND NOT PREFLISTER_FUZZ)
+  set(PREFLISTER_HARDENED ON)
   find_program(PREFLISTER_DPKG_BUILDFLAGS dpkg-buildflags)
   mark_as_advanced(PREFLISTER_DPKG_BUILDFLAGS)
   set(hardening_compile -D_FORTIFY_SOURCE=2 -fstack-protector-strong -Wformat -Werror=format-security)
