@@ -77,6 +77,8 @@ bool read_listing(const std::string& listing, Reader& reader, Output& output, st
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before anything is written: the usage and help too leave as plain bytes.
+    binary_streams();
     const Parsed parsed = parse_options(argc, argv);
     switch (parsed.what) {
     case Parsed::usage: bad_usage(parsed.error);
@@ -86,7 +88,6 @@ int main(int argc, char** argv) {
     }
     const Options& opt = parsed.options;
     refuse_outputs_over_listings(opt);
-    binary_streams();
     Picture picture;
     Output output(opt, opt.svg_given ? &picture : nullptr);
     Reader reader(output);
