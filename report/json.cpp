@@ -8,17 +8,14 @@
 #include "report/timestamp.h"
 
 namespace report {
-namespace {
-
-void number(std::string& out, const char* key, long long v) {
+void json_number(std::string& out, const char* key, long long v) {
     out += ",\"";
     out += key;
     out += "\":";
     out += std::to_string(v);
 }
 
-template <class T>
-void number_or_null(std::string& out, const char* key, const std::optional<T>& v) {
+void json_number_or_null(std::string& out, const char* key, const std::optional<long long>& v) {
     out += ",\"";
     out += key;
     out += "\":";
@@ -26,25 +23,27 @@ void number_or_null(std::string& out, const char* key, const std::optional<T>& v
 }
 
 // The counts and the availability figures, as a run and a station have them.
-void figures(std::string& out, const Figures& f) {
-    number(out, "gaps", f.gaps);
-    number(out, "overlaps", f.overlaps);
-    number(out, "backward", f.backward);
-    number_or_null(out, "span_seconds", f.span);
-    number(out, "gap_seconds", f.gap_seconds);
-    number(out, "max_gap_seconds", f.max_gap);
+void json_figures(std::string& out, const Figures& f) {
+    json_number(out, "gaps", f.gaps);
+    json_number(out, "overlaps", f.overlaps);
+    json_number(out, "backward", f.backward);
+    json_number_or_null(out, "span_seconds", f.span);
+    json_number(out, "gap_seconds", f.gap_seconds);
+    json_number(out, "max_gap_seconds", f.max_gap);
     const std::optional<long long> tenths = f.availability_tenths();
     out += ",\"availability_percent\":";
     out += tenths ? percent(*tenths) : "null";
-    number(out, "segments", f.segments);
+    json_number(out, "segments", f.segments);
 }
 
-void time_or_null(std::string& out, const char* key, const std::optional<long long>& t) {
+void json_time_or_null(std::string& out, const char* key, const std::optional<long long>& t) {
     out += ",\"";
     out += key;
     out += "\":";
     out += t ? "\"" + iso_time(*t) + "\"" : "null";
 }
+
+namespace {
 
 const char* ending_name(Ending::Kind k) {
     switch (k) {
@@ -55,13 +54,13 @@ const char* ending_name(Ending::Kind k) {
     return "none";
 }
 
+} // namespace
+
 std::string hex3(int station) {
     char b[8];
     std::snprintf(b, sizeof b, "%03X", static_cast<unsigned>(station));
     return b;
 }
-
-} // namespace
 
 std::string json_string(std::string_view s) {
     std::string out = "\"";
@@ -88,18 +87,18 @@ std::string json_string(std::string_view s) {
     return out + '"';
 }
 
-void json_run(Out& o, const RunReport& r, const std::optional<long long>& min_gap) {
+void json_run_open(Out& o, const RunReport& r, const std::optional<long long>& min_gap) {
     std::string& out = o.text;
     const Tally& t = r.tally;
     out += "{\"run\":" + std::to_string(r.run.number);
     out += ",\"listing\":" + json_string(r.run.listing);
-    number(out, "line", r.run.line);
+    json_number(out, "line", r.run.line);
     out += ",\"file\":" + json_string(r.run.file);
-    number(out, "records", t.records);
+    json_number(out, "records", t.records);
     out += ",\"ending\":\"";
     out += ending_name(r.ending.kind);
     out += "\"";
-    number_or_null(out, "ending_record", r.ending.record);
+    json_number_or_null(out, "ending_record", r.ending.record);
     out += ",\"types\":[";
     bool comma = false;
     // Accepted types first, then the rejected ones (negative codes).
@@ -111,42 +110,48 @@ void json_run(Out& o, const RunReport& r, const std::optional<long long>& min_ga
             out += "{\"type\":" + std::to_string(type) + ",\"records\":" + std::to_string(n) + "}";
         }
     out += "]";
-    number(out, "rejected", t.rejected);
-    number(out, "transmitter_mismatches", t.mismatches);
-    number(out, "untimed", t.untimed);
-    time_or_null(out, "first", t.first);
-    number_or_null(out, "first_record", t.first ? std::optional<long long>(t.first_record) : std::nullopt);
-    time_or_null(out, "last", t.last);
-    number_or_null(out, "last_record", t.last ? std::optional<long long>(t.last_record) : std::nullopt);
-    number(out, "tolerance", r.tolerance);
-    number_or_null(out, "min_gap", min_gap);
-    figures(out, r.figures);
-    number(out, "unreadable_lines", r.run.problems);
+    json_number(out, "rejected", t.rejected);
+    json_number(out, "transmitter_mismatches", t.mismatches);
+    json_number(out, "untimed", t.untimed);
+    json_time_or_null(out, "first", t.first);
+    json_number_or_null(out, "first_record", t.first ? std::optional<long long>(t.first_record) : std::nullopt);
+    json_time_or_null(out, "last", t.last);
+    json_number_or_null(out, "last_record", t.last ? std::optional<long long>(t.last_record) : std::nullopt);
+    json_number(out, "tolerance", r.tolerance);
+    json_number_or_null(out, "min_gap", min_gap);
+    json_figures(out, r.figures);
+    json_number(out, "unreadable_lines", r.run.problems);
     out += ",\"stations\":[";
     comma = false;
     for (const auto& [station, st] : t.stations) {
         out += comma ? "," : "";
         comma = true;
         out += "{\"station\":\"" + hex3(station) + "\"";
-        number(out, "records", st.records);
-        number(out, "timed", st.steps.timed());
-        number_or_null(out, "typical_step",
+        json_number(out, "records", st.records);
+        json_number(out, "timed", st.steps.timed());
+        json_number_or_null(out, "typical_step",
                        st.steps.has_steps() ? std::optional<long long>(st.steps.typical()) : std::nullopt);
-        figures(out, r.by_station.at(station));
+        json_figures(out, r.by_station.at(station));
         out += "}";
         o.spill();
     }
-    out += "],\"irregular\":[";
-    comma = false;
+    out += "]";
+}
+
+void json_run(Out& o, const RunReport& r, const std::optional<long long>& min_gap) {
+    json_run_open(o, r, min_gap);
+    std::string& out = o.text;
+    out += ",\"irregular\":[";
+    bool comma = false;
     InOrderSteps steps(r, r.tolerance);
     for (Irregular i; steps.next(i);) {
         if (!listed(i, min_gap)) continue;
         out += comma ? "," : "";
         comma = true;
         out += "{\"station\":\"" + hex3(i.station) + "\"";
-        number(out, "after_record", i.after_record);
+        json_number(out, "after_record", i.after_record);
         out += ",\"from\":\"" + iso_time(i.from) + "\",\"to\":\"" + iso_time(i.to) + "\"";
-        number(out, "seconds", i.seconds);
+        json_number(out, "seconds", i.seconds);
         out += ",\"kind\":\"";
         out += kind_name(i.kind);
         out += "\"}";

@@ -7,7 +7,7 @@ namespace report {
 
 bool is_mismatch(const std::string& note) { return note.compare(0, xmtr_text.size() - 1, xmtr_text.substr(1)) == 0; }
 
-void Tally::mark(int station, long long when, long long count) {
+void Tally::mark(int station, long long when, long long count, long long first_record) {
     if (!rejected_marks.empty()) {
         Mark& m = rejected_marks.back();
         if (m.station == station && m.when == when) {
@@ -15,7 +15,7 @@ void Tally::mark(int station, long long when, long long count) {
             return;
         }
     }
-    rejected_marks.push_back({station, when, count});
+    rejected_marks.push_back({station, when, count, first_record});
 }
 
 void Tally::add(const Record& r) {
@@ -37,15 +37,19 @@ void Tally::add(const Record& r) {
         last = t;
         last_record = r.number;
         latest_ = t;
-        for (const auto& [station, n] : waiting_) mark(station, t, n);
+        for (const auto& [station, w] : waiting_) mark(station, t, w.count, w.first_record);
         waiting_.clear();
     } else {
         ++untimed;
     }
     if (r.type < 0) {
         ++rejected;
-        if (latest_) mark(r.station, *latest_, 1);
-        else ++waiting_[r.station];
+        if (latest_) {
+            mark(r.station, *latest_, 1, r.number);
+        } else {
+            Waiting& w = waiting_[r.station];
+            if (w.count++ == 0) w.first_record = r.number;
+        }
     }
 }
 

@@ -21,6 +21,7 @@ struct Mark {
     int station = 0;
     long long when = 0;
     long long count = 0;
+    long long first_record = 0;  // the number of the mark's first rejected record
 };
 
 struct Tally {
@@ -37,10 +38,13 @@ struct Tally {
     void add(const Record& r);
 
 private:
-    void mark(int station, long long when, long long count);
+    void mark(int station, long long when, long long count, long long first_record);
     bool spans_;  // whether the stations keep their steps' spans
     std::optional<long long> latest_;  // the time of the run's latest record that had one
-    std::map<int, long long> waiting_;  // rejected records before any time, by station
+    struct Waiting {
+        long long count = 0, first_record = 0;
+    };
+    std::map<int, Waiting> waiting_;  // rejected records before any time, by station
 };
 
 // A run once read to its end.
