@@ -19,6 +19,7 @@ public:
     }
     bool chosen(int station) const { return !chosen_ || stations_.test(static_cast<std::size_t>(station)); }
     bool active() const { return chosen_ || start || end; }
+    bool any_chosen() const { return chosen_; }
 
     // Called at each run's start: an untimed record goes with the run's timed
     // record before it, and is left out when none came before.

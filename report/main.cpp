@@ -3,11 +3,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "report/files.h"
 #include "report/options.h"
 #include "report/output.h"
+#include "report/page.h"
+#include "report/page_data.h"
 #include "report/reader.h"
 #include "report/split.h"
 #include "report/svg.h"
@@ -33,23 +37,58 @@ using namespace report;
 
 std::string display_name(const std::string& listing) { return listing == "-" ? "(standard input)" : listing; }
 
-// An output that is one of the listings read would lose it: refused before
-// anything is read or written, whatever names the two go by.
+// The outputs that go to files of their own: option and file name.
+struct FileOutput {
+    const char* option;
+    std::string name;
+};
+
+std::vector<FileOutput> file_outputs(const Options& o) {
+    std::vector<FileOutput> files;
+    if (o.svg_given && o.svg != "-") files.push_back({"--svg", o.svg});
+    if (o.html_given && o.html != "-") files.push_back({"--html", o.html});
+    return files;
+}
+
+// Whether two output names are one file: the same file when it exists, or
+// one path once its folders are resolved when it does not yet.
+bool same_output(const std::string& a, const std::string& b) {
+    if (file_id(a).same(file_id(b))) return true;
+    namespace fs = std::filesystem;
+    std::error_code ea, eb;
+    const fs::path pa = fs::weakly_canonical(fs::absolute(a, ea), ea), pb = fs::weakly_canonical(fs::absolute(b, eb), eb);
+    return !ea && !eb && pa == pb;
+}
+
+// An output that is one of the listings read would lose it, and two outputs
+// on one file would lose one: refused before anything is read or written,
+// whatever names they go by.
 void refuse_outputs_over_listings(const Options& o) {
     const FileId out = stream_id(1);
-    const FileId svg = o.svg_given && o.svg != "-" ? file_id(o.svg) : FileId{};
-    if (svg.same(out)) bad_usage("--svg " + printable(o.svg) + " is standard output too");
+    const std::vector<FileOutput> files = file_outputs(o);
+    std::vector<FileId> ids;
+    for (const FileOutput& f : files) {
+        const FileId id = file_id(f.name);
+        const std::string what = std::string(f.option) + " " + printable(f.name);
+        if (id.same(out)) bad_usage(what + " is standard output too");
+        for (std::size_t k = 0; k < ids.size(); ++k)
+            if (same_output(f.name, files[k].name)) bad_usage(what + " is the " + files[k].option + " file too");
+        ids.push_back(id);
+    }
     for (const std::string& listing : o.listings) {
         const FileId id = listing == "-" ? stream_id(0) : file_id(listing);
         const std::string name = printable(display_name(listing));
-        if (svg.same(id)) bad_usage("--svg " + printable(o.svg) + " would write over the listing " + name);
+        for (std::size_t k = 0; k < ids.size(); ++k)
+            if (ids[k].same(id))
+                bad_usage(std::string(files[k].option) + " " + printable(files[k].name) +
+                          " would write over the listing " + name);
         if (out.same(id)) bad_usage("standard output would write over the listing " + name);
     }
 }
 
 // Reads one listing into the reader; false when it could not be read or
 // holds no run.
-bool read_listing(const std::string& listing, Reader& reader, Output& output, std::string* names) {
+bool read_listing(const std::string& listing, Reader& reader, Output& output, std::vector<std::string>* names) {
     const std::string name = display_name(listing);
     std::FILE* f = listing == "-" ? stdin : std::fopen(listing.c_str(), "rb");
     if (!f) {
@@ -57,7 +96,7 @@ bool read_listing(const std::string& listing, Reader& reader, Output& output, st
         return false;
     }
     ++output.totals.listings;
-    *names += (names->empty() ? "" : ", ") + name;
+    names->push_back(name);
     reader.start(name);
     output.start_listing();
     std::string error;
@@ -89,17 +128,26 @@ int main(int argc, char** argv) {
     const Options& opt = parsed.options;
     refuse_outputs_over_listings(opt);
     Picture picture;
-    Output output(opt, opt.svg_given ? &picture : nullptr);
+    PageData page;
+    Output output(opt, opt.svg_given ? &picture : nullptr, opt.html_given ? &page : nullptr);
     Reader reader(output);
     int status = 0;
-    std::string names;
+    std::vector<std::string> names;
     for (const std::string& listing : opt.listings)
         if (!read_listing(listing, reader, output, &names)) status = 1;
-    std::string svg;
+    std::string title = "preflist-report: ";
+    for (std::size_t i = 0; i < names.size(); ++i) title += (i ? ", " : "") + names[i];
+    if (title.size() > 87) title = title.substr(0, 84) + "...";
+    std::string svg, html;
     if (opt.svg_given) {
-        if (names.size() > 70) names = names.substr(0, 67) + "...";
-        svg = picture.svg("preflist-report: " + names);
+        svg = picture.svg(title);
         if (opt.svg == "-") output.out.text += svg;
+    }
+    if (opt.html_given) {
+        const PageFacts facts{"preflist-report " PREFLIST_REPORT_VERSION, title, names, opt.tolerance, opt.min_gap,
+                              opt.filter};
+        html = page_html(page.json(facts, output.totals));
+        if (opt.html == "-") output.out.text += html;
     }
     output.finish();
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
@@ -107,12 +155,12 @@ int main(int argc, char** argv) {
         status = 1;
     }
     // An output file is written only by a run that succeeds, and whole.
-    if (opt.svg_given && opt.svg != "-") {
+    for (const FileOutput& f : file_outputs(opt)) {
         std::string error;
         if (status != 0) {
-            std::fprintf(stderr, "preflist-report: %s not written, as the run failed\n", printable(opt.svg).c_str());
-        } else if (!replace_file(opt.svg, svg, &error)) {
-            std::fprintf(stderr, "preflist-report: cannot write %s: %s\n", printable(opt.svg).c_str(), error.c_str());
+            std::fprintf(stderr, "preflist-report: %s not written, as the run failed\n", printable(f.name).c_str());
+        } else if (!replace_file(f.name, f.option == std::string("--svg") ? svg : html, &error)) {
+            std::fprintf(stderr, "preflist-report: cannot write %s: %s\n", printable(f.name).c_str(), error.c_str());
             status = 1;
         }
     }

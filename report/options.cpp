@@ -9,8 +9,8 @@ namespace report {
 
 const char* const usage_text =
     "usage: preflist-report [--csv | --gaps | --segments | --json] [--svg FILE]\n"
-    "         [--tolerance SECONDS] [--station ID]... [--start TIME] [--end TIME]\n"
-    "         [--min-gap SECONDS] [LISTING...]\n";
+    "         [--html FILE] [--tolerance SECONDS] [--station ID]...\n"
+    "         [--start TIME] [--end TIME] [--min-gap SECONDS] [LISTING...]\n";
 
 const char* const help_text =
     "Reads listings written by preflister (default: preflist in the current\n"
@@ -25,6 +25,8 @@ const char* const help_text =
     "  --json               the summary as JSON Lines, one object per run\n"
     "  --svg FILE           also write an availability picture to FILE (-: to\n"
     "                       standard output, instead of the summary)\n"
+    "  --html FILE          also write a page to explore in a browser to FILE\n"
+    "                       (-: to standard output, instead of the summary)\n"
     "  --tolerance SECONDS  how far a step may differ from the typical step\n"
     "                       (default 1)\n"
     "  --station ID         only station ID (three hexadecimal digits); repeatable\n"
@@ -43,7 +45,7 @@ const char* const help_text =
 namespace {
 
 enum Value {
-    o_csv = 256, o_gaps, o_segments, o_json, o_svg, o_tolerance, o_station, o_start, o_end, o_min_gap, o_version
+    o_csv = 256, o_gaps, o_segments, o_json, o_svg, o_html, o_tolerance, o_station, o_start, o_end, o_min_gap, o_version
 };
 
 const option long_options[] = {
@@ -52,6 +54,7 @@ const option long_options[] = {
     {"segments", no_argument, nullptr, o_segments},
     {"json", no_argument, nullptr, o_json},
     {"svg", required_argument, nullptr, o_svg},
+    {"html", required_argument, nullptr, o_html},
     {"tolerance", required_argument, nullptr, o_tolerance},
     {"station", required_argument, nullptr, o_station},
     {"start", required_argument, nullptr, o_start},
@@ -137,6 +140,11 @@ Parsed parse_options(int argc, char** argv) {
             o.svg_given = true;
             o.svg = value;
             break;
+        case o_html:
+            if (value.empty()) return usage("--html wants a file name");
+            o.html_given = true;
+            o.html = value;
+            break;
         case o_tolerance:
             if (!seconds(optarg, &o.tolerance))
                 return usage("--tolerance wants whole seconds from 0 to 999999999, not '" + value + "'");
@@ -170,8 +178,12 @@ Parsed parse_options(int argc, char** argv) {
     if (o.listings.empty()) o.listings.push_back("preflist");
     if (o.filter.start && o.filter.end && *o.filter.start > *o.filter.end)
         return usage("--start is after --end: no record could be taken");
-    if (o.svg_given && o.svg == "-") {
-        if (!o.mode_option.empty()) return usage("--svg - and " + o.mode_option + " both write to standard output");
+    // One output at most takes standard output.
+    const bool svg_out = o.svg_given && o.svg == "-", html_out = o.html_given && o.html == "-";
+    if (svg_out && html_out) return usage("--svg - and --html - both write to standard output");
+    if (svg_out || html_out) {
+        const char* name = svg_out ? "--svg -" : "--html -";
+        if (!o.mode_option.empty()) return usage(std::string(name) + " and " + o.mode_option + " both write to standard output");
         o.mode = Mode::none;
     }
     return p;

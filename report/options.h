@@ -17,6 +17,8 @@ struct Options {
     std::optional<long long> min_gap;
     bool svg_given = false;
     std::string svg;  // "-": standard output
+    bool html_given = false;
+    std::string html;  // "-": standard output
     Filter filter;
     std::vector<std::string> listings;  // preflist when none is named
 };

@@ -10,14 +10,15 @@
 
 namespace report {
 
-Output::Output(const Options& o, Picture* picture) : out(stdout), opt_(o), filter_(o.filter), picture_(picture) {
+Output::Output(const Options& o, Picture* picture, PageData* page)
+    : out(stdout), opt_(o), filter_(o.filter), picture_(picture), page_(page) {
     if (o.mode == Mode::csv) out.text = std::string(record_columns) + "\n";
     if (o.mode == Mode::gaps) out.text = std::string(gap_columns) + "\n";
     if (o.mode == Mode::segments) out.text = std::string(segment_columns) + "\n";
 }
 
 bool Output::spans() const {
-    return opt_.mode == Mode::gaps || opt_.mode == Mode::segments || opt_.mode == Mode::json || picture_;
+    return opt_.mode == Mode::gaps || opt_.mode == Mode::segments || opt_.mode == Mode::json || picture_ || page_;
 }
 
 void Output::begin(const Run& run) {
@@ -48,6 +49,7 @@ void Output::end(const Run& run, const Ending& e) {
     case Mode::none: break;
     }
     if (picture_) picture_->add(rep, opt_.min_gap);
+    if (page_) page_->add(rep, opt_.min_gap);
     totals.add(rep);
     out.flush();
 }

@@ -5,6 +5,7 @@
 #include "report/filter.h"
 #include "report/options.h"
 #include "report/out.h"
+#include "report/page_data.h"
 #include "report/reader.h"
 #include "report/svg.h"
 #include "report/tally.h"
@@ -13,8 +14,9 @@ namespace report {
 
 class Output : public Sink {
 public:
-    // Writes to standard output; the picture, when there is one, takes the runs too.
-    Output(const Options& o, Picture* picture);
+    // Writes to standard output; the picture and the page, when there are
+    // any, take the runs too.
+    Output(const Options& o, Picture* picture, PageData* page = nullptr);
 
     void begin(const Run& run) override;
     void record(const Run& run, const Record& r) override;
@@ -40,6 +42,7 @@ private:
     const Options& opt_;
     Filter filter_;  // keeps where the run's time window stands
     Picture* picture_;
+    PageData* page_;
     Tally tally_;
     std::string fields_;  // the run's first CSV fields
     static constexpr long long shown_problems = 10;

@@ -14,8 +14,8 @@ namespace {
 
 const std::string usage =
     "usage: preflist-report [--csv | --gaps | --segments | --json] [--svg FILE]\n"
-    "         [--tolerance SECONDS] [--station ID]... [--start TIME] [--end TIME]\n"
-    "         [--min-gap SECONDS] [LISTING...]\n"
+    "         [--html FILE] [--tolerance SECONDS] [--station ID]...\n"
+    "         [--start TIME] [--end TIME] [--min-gap SECONDS] [LISTING...]\n"
     "Try 'preflist-report --help' for more.\n";
 
 } // namespace
@@ -58,6 +58,12 @@ TEST(Options, BadOptionsGiveUsageAndStatus2) {
         {{"--csv", "--json"}, "'--json' and another of --csv, --gaps, --segments, --json given"},
         {{"--segments", "--gaps"}, "'--gaps' and another of --csv, --gaps, --segments, --json given"},
         {{"--svg", "-", "--segments"}, "--svg - and --segments both write to standard output"},
+        {{"--html"}, "option '--html' needs a value"},
+        {{"--html="}, "--html wants a file name"},
+        {{"--html", "-", "--csv"}, "--html - and --csv both write to standard output"},
+        {{"--html", "-", "--svg", "-"}, "--svg - and --html - both write to standard output"},
+        {{"--html", "out", "--svg", "./out"}, "--html out is the --svg file too"},
+        {{"--svg", "out", "--html", "no/../out"}, "--html no/../out is the --svg file too"},
     };
     Scratch dir;
     for (const Row& row : rows) {

@@ -53,6 +53,13 @@ TEST(Outputs, FailedWritesFailTheRun) {
     EXPECT_EQ(r.err, "preflist-report: cannot write no/such/folder.svg: No such file or directory\n");
     EXPECT_NE(r.out.find("total: 1 run in 1 listing\n"), std::string::npos);
     EXPECT_EQ(names_in(dir), "preflist x.dat ");
+
+    // The page waits for the picture: a failed picture leaves it unwritten.
+    r = report(dir, {"--svg", "no/such/folder.svg", "--html", "days.html"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "preflist-report: cannot write no/such/folder.svg: No such file or directory\n"
+                     "preflist-report: days.html not written, as the run failed\n");
+    EXPECT_EQ(names_in(dir), "preflist x.dat ");
 }
 
 TEST(Outputs, AnOutputThatIsAListingReadIsRefused) {
@@ -75,6 +82,9 @@ TEST(Outputs, AnOutputThatIsAListingReadIsRefused) {
          "standard output would write over the listing preflist"},
         {"the picture over standard output", "exec \"$0\" --svg out.svg > out.svg",
          "--svg out.svg is standard output too"},
+        {"the page over a listing under another name", "ln preflist alias && exec \"$0\" --html alias",
+         "--html alias would write over the listing preflist"},
+        {"the page over the picture", "exec \"$0\" --svg out --html ./out", "--html ./out is the --svg file too"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
