@@ -8,40 +8,16 @@
 #include <vector>
 
 #include "tests/e2e_support.h"
+#include "tests/report/image.h"
 #include "tests/report/run_support.h"
 #include "tests/test_support.h"
 
-#ifdef REPORT_HAVE_PNG
-#include <png.h>
-#endif
-
+using report_test::Image;
+using report_test::load_png;
 using report_test::Result;
 using report_test::Scratch;
 
 namespace {
-
-struct Image {
-    int width = 0, height = 0;
-    std::vector<unsigned char> rgb;
-    const unsigned char* at(int x, int y) const { return &rgb[(static_cast<std::size_t>(y) * width + x) * 3]; }
-};
-
-bool load_png(const std::string& path, Image* img) {
-#ifdef REPORT_HAVE_PNG
-    png_image p{};
-    p.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&p, path.c_str())) return false;
-    p.format = PNG_FORMAT_RGB;
-    img->width = static_cast<int>(p.width);
-    img->height = static_cast<int>(p.height);
-    img->rgb.resize(PNG_IMAGE_SIZE(p));
-    return png_image_finish_read(&p, nullptr, img->rgb.data(), 0, nullptr) != 0;
-#else
-    (void)path;
-    (void)img;
-    return false;
-#endif
-}
 
 // The bar colour, and the three mark colours, told apart by their channels.
 bool bluish(const unsigned char* c) { return c[2] > 150 && c[0] < 100 && c[1] < 150; }
@@ -90,9 +66,8 @@ struct Band {
 TEST(Picture, EachLaneIsDrawnWhereItsRecordsLie) {
     Scratch dir;
     if (!have_renderer(dir)) GTEST_SKIP() << "rsvg-convert not installed (Debian package librsvg2-bin)";
-#ifndef REPORT_HAVE_PNG
-    GTEST_SKIP() << "built without libpng: the rendered picture cannot be read";
-#endif
+    if (!report_test::can_load_png())
+        GTEST_SKIP() << "built without libpng: the rendered picture cannot be read";
     // A name the picture's title must escape, with a byte that is not UTF-8.
     dir.write("preflist", three_stations("a<&>\"'\xFF.dat"));
     struct Case {
