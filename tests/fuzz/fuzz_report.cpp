@@ -28,6 +28,7 @@
 #include "report/json.h"
 #include "report/lines.h"
 #include "report/options.h"
+#include "report/page_data.h"
 #include "report/reader.h"
 #include "report/split.h"
 #include "report/summary.h"
@@ -99,6 +100,8 @@ public:
     explicit Check(const Choice& c) : choice_(c), filter_(c.filter) {}
     std::string trace, out;
     Picture picture;
+    PageData page;
+    Totals totals;
     long lines = 0;  // lines fed so far
     bool open = false;
 
@@ -137,6 +140,8 @@ public:
         summary_run(text.text, rep);
         out += text.text;
         picture.add(rep, choice_.min_gap);
+        page.add(rep, choice_.min_gap);
+        totals.add(rep);
         trace += "e" + std::to_string(e.kind) + "\n";
     }
     void problem(const std::string&, long line, const std::string& what) override {
@@ -165,7 +170,16 @@ std::string read(const std::uint8_t* data, std::size_t size, std::size_t piece, 
     split.finish(take);
     reader.finish();
     if (check.open) finding("run left open");
-    if (draw) no_control(check.picture.svg("fuzz"), "control character in SVG");
+    if (draw) {
+        no_control(check.picture.svg("fuzz"), "control character in SVG");
+        // Nothing in the page's data may end or open an element, whatever the listing held.
+        const PageFacts facts{"fuzz", "fuzz", {"fuzz"}, choice.tolerance, choice.min_gap, choice.filter};
+        const std::string data = check.page.json(facts, check.totals);
+        no_control(data, "control character in the page's data");
+        if (data.find_first_of("<>&") != std::string::npos) finding("markup in the page's data");
+        if (data.find("\xE2\x80\xA8") != std::string::npos || data.find("\xE2\x80\xA9") != std::string::npos)
+            finding("line separator in the page's data");
+    }
     return check.trace;
 }
 
