@@ -281,12 +281,53 @@ Page.logic = (function () {
         return out;
     }
 
+
+    // Sorts the values of `cols` (arrays of equal length) by the first one.
+    function sortColumns(cols) {
+        var key = cols[0], order = key.map(function (_, i) { return i; });
+        order.sort(function (a, b) { return key[a] - key[b] || a - b; });
+        return cols.map(function (c) { return order.map(function (i) { return c[i]; }); });
+    }
+
+    // A lane per station over all runs, ascending: segments sorted by start, marks by time; steps index the
+    // rows of deriveSteps so that a mark shows its step.
+    function buildLanes(data, steps) {
+        var base = data.base || 0, by = {};
+        function lane(id) {
+            return by[id] || (by[id] = { station: id, seg: [[], [], [], [], [], []], gap: [[], [], []],
+                                         overlap: [[], []], backward: [[], []], rejected: [[], [], [], []] });
+        }
+        (data.runs || []).forEach(function (run) {
+            (run.lanes || []).forEach(function (l) {
+                var ln = lane(l.station);
+                (l.segments || []).forEach(function (s) {
+                    [s[2] + base, s[3] + base, s[0], s[1], s[4], run.run].forEach(function (v, i) { ln.seg[i].push(v); });
+                });
+                (l.rejected || []).forEach(function (r) {
+                    [r[0] + base, r[1], r[2], run.run].forEach(function (v, i) { ln.rejected[i].push(v); });
+                });
+            });
+        });
+        steps.forEach(function (s, i) {
+            var ln = lane(s.station);
+            if (s.kind === "gap") [s.from, s.to, i].forEach(function (v, k) { ln.gap[k].push(v); });
+            else if (ln[s.kind]) { ln[s.kind][0].push(s.to); ln[s.kind][1].push(i); }
+        });
+        return Object.keys(by).sort().map(function (id) {
+            var ln = by[id];
+            ["seg", "gap", "overlap", "backward", "rejected"].forEach(function (k) { ln[k] = sortColumns(ln[k]); });
+            ln.segMax = prefixMax(ln.seg[1]);
+            ln.gapMax = prefixMax(ln.gap[1]);
+            return ln;
+        });
+    }
+
     return {
         civil: civil, fromCivil: fromCivil, formatTime: formatTime, parseTime: parseTime, ticks: ticks,
         lowerBound: lowerBound, upperBound: upperBound, visibleSlice: visibleSlice, prefixMax: prefixMax,
         mergeBars: mergeBars, markColumns: markColumns, limits: limits, clampView: clampView,
         zoomAbout: zoomAbout, pan: pan, parseFragment: parseFragment, writeFragment: writeFragment,
-        deriveSteps: deriveSteps, selectSteps: selectSteps
+        deriveSteps: deriveSteps, selectSteps: selectSteps, buildLanes: buildLanes
     };
 })();
 
