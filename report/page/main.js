@@ -116,15 +116,15 @@ var Page = Page || {};
             if (location.hash.replace(/^#/, "") !== written) applyFragment(location.hash);
         });
 
+        applyFragment(location.hash);
+        timeline.draw();
+
         new Page.tables.Steps(steps, ids, function (st) {
             if (shown.indexOf(st.station) < 0) setStations(shown.concat([st.station]));
             timeline.zoomTo(Math.min(st.from, st.to), Math.max(st.from, st.to));
             root.focus({ preventScroll: true });
             root.scrollIntoView({ block: "nearest" });
         });
-
-        applyFragment(location.hash);
-        timeline.draw();
     }
 
     if (document.readyState === "loading") document.addEventListener("DOMContentLoaded", start);

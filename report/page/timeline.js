@@ -4,7 +4,7 @@ var Page = Page || {};
 Page.Timeline = (function () {
     "use strict";
     var L = Page.logic;
-    var labelWidth = 64, rightMargin = 28, kinds = ["overlap", "backward", "rejected"];
+    var labelWidth = 64, rightMargin = 28;
 
     function el(tag, cls, text) {
         var e = document.createElement(tag);
@@ -42,15 +42,17 @@ Page.Timeline = (function () {
         this.schedule();
     };
 
-    // Fast wheel turns and drags ask for many redraws; one per animation frame is drawn.
+    // Fast wheel turns and drags ask for many redraws; one per animation frame is drawn. A page whose frames
+    // are held back (a hidden tab, a headless run) still gets its redraw from the timer.
     Timeline.prototype.schedule = function () {
         var self = this;
         if (this.frame) return;
-        this.frame = requestAnimationFrame(function () { self.frame = 0; self.draw(); });
+        this.frame = requestAnimationFrame(function () { self.draw(); });
+        this.timer = setTimeout(function () { if (self.frame) self.draw(); }, 100);
     };
 
     Timeline.prototype.draw = function () {
-        if (this.frame) { cancelAnimationFrame(this.frame); this.frame = 0; }
+        if (this.frame) { cancelAnimationFrame(this.frame); clearTimeout(this.timer); this.frame = 0; }
         var v = this.view, w = this.plotWidth(), scale = w / Math.max(1, v.end - v.start);
         var focus = this.focusedPlace();
         this.root.setAttribute("data-start", L.formatTime(v.start));
@@ -83,45 +85,37 @@ Page.Timeline = (function () {
         this.changed(v);
     };
 
-    // One lane: gaps under the bars, then the bars, then the marks; each a focusable item.
+    // One lane: a canvas with its bars and marks, and a cursor element that stands on one item at a time for
+    // the pointer and the keyboard; thousands of elements would make each redraw slow.
     Timeline.prototype.lane = function (ln, t0, scale, w) {
-        var lane = el("div", "lane"), track = el("div", "track");
+        var lane = el("div", "lane"), track = el("div", "track"), canvas = el("canvas"), cursor = el("div", "cursor");
         lane.setAttribute("data-station", ln.station);
         lane.appendChild(el("div", "lane-label", ln.station));
-        var s = L.visibleSlice(ln.gap[0], ln.gapMax, t0, t0 + w / scale);
-        L.mergeBars(ln.gap[0], ln.gap[1], s[0], s[1], t0, scale).forEach(function (b) {
-            track.appendChild(item("gap", b[0], b[1], w, { lane: ln, kind: "gap", i: b[2], j: b[3] }));
-        });
-        s = L.visibleSlice(ln.seg[0], ln.segMax, t0, t0 + w / scale);
-        L.mergeBars(ln.seg[0], ln.seg[1], s[0], s[1], t0, scale).forEach(function (b) {
-            track.appendChild(item("bar", b[0], b[1], w, { lane: ln, kind: "bar", i: b[2], j: b[3] }));
-        });
-        kinds.forEach(function (k) {
-            var times = ln[k][0], i = L.lowerBound(times, t0), j = L.upperBound(times, t0 + w / scale);
-            L.markColumns(times, i, j, t0, scale).forEach(function (c) {
-                var e = item("mark " + k + (c[2] > 1 ? " many" : ""), c[0], null, w,
-                             { lane: ln, kind: k, i: c[1], j: c[1] + c[2] - 1 });
-                track.appendChild(e);
-            });
-        });
+        var list = Page.lanes.items(ln, t0, scale, w);
+        Page.lanes.paint(canvas, list, w);
+        canvas.setAttribute("aria-hidden", "true");
+        cursor.tabIndex = -1;
+        cursor.setAttribute("role", "button");
+        cursor.setAttribute("aria-describedby", "tooltip");
+        cursor.pageList = list;
+        cursor.pageWidth = w;
+        track.appendChild(canvas);
+        track.appendChild(cursor);
         lane.appendChild(track);
+        if (list.length) this.place(cursor, 0);
         return lane;
     };
 
     var itemNames = { bar: "segment", gap: "gap", overlap: "overlap", backward: "backward step", rejected: "rejected records" };
 
-    function item(cls, x0, x1, w, what) {
-        var e = el("div", cls);
-        var a = Math.max(x0, -4), b = x1 === null ? null : Math.min(x1, w + 4);
-        e.style.left = a + "px";
-        if (b !== null) e.style.width = Math.max(1, b - a) + "px";
-        e.tabIndex = -1;
-        e.setAttribute("role", "button");
-        e.setAttribute("aria-label", itemNames[what.kind]);
-        e.setAttribute("aria-describedby", "tooltip");
-        e.pageItem = what;
-        return e;
-    }
+    // Puts a lane's cursor on its item k.
+    Timeline.prototype.place = function (cursor, k) {
+        var it = cursor.pageList[k], b = Page.lanes.box(it, cursor.pageWidth);
+        cursor.pageIndex = k;
+        cursor.pageItem = it;
+        cursor.style.cssText = "left:" + b.x + "px;top:" + b.y + "px;width:" + b.w + "px;height:" + b.h + "px";
+        cursor.setAttribute("aria-label", itemNames[it.kind]);
+    };
 
     // The item's time range, to zoom to it.
     Timeline.prototype.span = function (it) {
@@ -157,16 +151,15 @@ Page.Timeline = (function () {
     Timeline.prototype.focusedPlace = function () {
         var a = document.activeElement;
         if (!a || !a.pageItem || !this.root.contains(a)) return null;
-        return { station: a.pageItem.lane.station, x: a.offsetLeft };
+        return { station: a.pageItem.lane.station, x: a.pageItem.x0 };
     };
 
     Timeline.prototype.restoreFocus = function (place) {
-        var items = this.root.querySelectorAll(".track > div");
-        if (items.length) items[0].tabIndex = 0;
+        var first = this.root.querySelector(".cursor");
+        if (first && first.pageItem) first.tabIndex = 0;
         if (!place) return;
         var lane = this.laneOf(place.station);
-        if (!lane) { this.root.focus(); return; }
-        this.focusNearest(lane, place.x);
+        if (!lane || !this.focusNearest(lane, place.x)) this.root.focus();
     };
 
     Timeline.prototype.laneOf = function (station) {
@@ -175,29 +168,17 @@ Page.Timeline = (function () {
         return null;
     };
 
+    // Focuses the lane's item nearest x; false when the lane shows none.
     Timeline.prototype.focusNearest = function (lane, x) {
-        var best = null, d = Infinity, items = lane.querySelectorAll(".track > div");
-        for (var i = 0; i < items.length; ++i) {
-            var e = Math.abs(items[i].offsetLeft - x);
-            if (e < d) { d = e; best = items[i]; }
+        var cursor = lane.querySelector(".cursor"), list = cursor.pageList, best = -1, d = Infinity;
+        for (var i = 0; i < list.length; ++i) {
+            var e = Math.abs(list[i].x0 - x);
+            if (e < d) { d = e; best = i; }
         }
-        if (best) best.focus();
-        return !!best;
-    };
-
-    // The item just right (or left) of this one in its lane; its children are not in the order of x.
-    Timeline.prototype.besideInLane = function (e, right) {
-        var items = e.parentNode.children, x = e.offsetLeft, best = null, bx = right ? Infinity : -Infinity;
-        for (var i = 0; i < items.length; ++i) {
-            var c = items[i], cx = c.offsetLeft;
-            if (c === e) continue;
-            // Equal positions are ordered by place in the lane so that every item can be reached.
-            var after = cx > x || (cx === x && c.compareDocumentPosition(e) & Node.DOCUMENT_POSITION_PRECEDING);
-            var before = cx < x || (cx === x && c.compareDocumentPosition(e) & Node.DOCUMENT_POSITION_FOLLOWING);
-            if (right && after && (cx < bx || (cx === bx && !best))) { best = c; bx = cx; }
-            if (!right && before && cx >= bx && cx !== bx) { best = c; bx = cx; }
-        }
-        return best;
+        if (best < 0) return false;
+        this.place(cursor, best);
+        cursor.focus();
+        return true;
     };
 
     // Keys on the timeline and on its items, the wheel, and dragging.
@@ -230,14 +211,35 @@ Page.Timeline = (function () {
         function end(e) {
             if (!drag || e.pointerId !== drag.id) return;
             if (drag.moved) root.releasePointerCapture(e.pointerId);
-            else if (e.target.pageItem) e.target.focus();
+            else if (hovered && hovered.pageItem) hovered.focus();
             root.classList.remove("dragging");
             drag = null;
         }
         root.addEventListener("pointerup", end);
         root.addEventListener("pointercancel", end);
-        root.addEventListener("pointerover", function (e) { if (e.target.pageItem && !drag) self.tip(e.target); });
-        root.addEventListener("pointerout", function (e) { if (e.target.pageItem && e.target !== document.activeElement) self.tip(null); });
+        // The pointer moves the lane's cursor onto the item under it, so hover and focus show the same.
+        var hovered = null;
+        root.addEventListener("pointermove", function (e) {
+            if (drag && drag.moved) return;
+            var track = e.target.closest ? e.target.closest(".track") : null, cursor = track && track.querySelector(".cursor");
+            var it = null;
+            if (cursor) {
+                var r = track.getBoundingClientRect();
+                it = Page.lanes.hit(cursor.pageList, e.clientX - r.left, e.clientY - r.top);
+            }
+            if (hovered && (!it || hovered !== cursor)) unhover();
+            if (!it) return;
+            if (cursor !== document.activeElement) self.place(cursor, cursor.pageList.indexOf(it));
+            hovered = cursor;
+            cursor.classList.add("hover");
+            if (cursor.pageItem === it) self.tip(cursor);
+        });
+        function unhover() {
+            hovered.classList.remove("hover");
+            if (hovered !== document.activeElement) self.tip(null);
+            hovered = null;
+        }
+        root.addEventListener("pointerleave", function () { if (hovered) unhover(); });
         root.addEventListener("focusin", function (e) { self.tip(e.target.pageItem ? e.target : null); });
         root.addEventListener("focusout", function () { self.tip(null); });
         window.addEventListener("resize", function () { self.schedule(); });
@@ -266,8 +268,11 @@ Page.Timeline = (function () {
         case "ArrowLeft": case "ArrowRight":
             var next = e.key === "ArrowRight";
             if (it) {
-                var sib = this.besideInLane(e.target, next);
-                if (sib) sib.focus();
+                var k = e.target.pageIndex + (next ? 1 : -1);
+                if (k >= 0 && k < e.target.pageList.length) {
+                    this.place(e.target, k);
+                    this.tip(e.target);
+                }
             } else {
                 this.setView(L.pan(v, (next ? 0.1 : -0.1) * w, this.lim));
             }
@@ -275,7 +280,7 @@ Page.Timeline = (function () {
         case "ArrowDown": case "ArrowUp":
             var down = e.key === "ArrowDown";
             var target = it ? (down ? lane.nextElementSibling : lane.previousElementSibling) : (down ? this.root.querySelector(".lane") : null);
-            if (target) this.focusNearest(target, it ? e.target.offsetLeft : 0);
+            if (target) this.focusNearest(target, it ? it.x0 : 0);
             else if (it && !down) this.root.focus();
             break;
         default: return;
