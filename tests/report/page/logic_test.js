@@ -148,6 +148,16 @@ var PageLogicTest = (function () {
         ["no runs", [], []]
     ];
 
+    // Two runs in one lane: segments sorted by start over both, marks by time, each mark naming its step.
+    var laneData = { base: 1000, runs: [
+        { run: 1, lanes: [lane("0A1", [seg(1, 2, 500, 560, 2), seg(3, 3, 530, 530, 1, "backward", -90)]),
+                          { station: "001", segments: [], rejected: [[40, 2, 7]] }] },
+        { run: 2, lanes: [lane("0A1", [seg(1, 1, 100, 100, 1), seg(2, 4, 900, 1000, 3, "gap", 740)])] }] };
+    var laneWant = [
+        ["001", "", "", "", "1040"],
+        ["0A1", "1100 1500 1530 1900", "1100 1560 1560 2000", "1100-1900", "", "1530"]
+    ];
+
     var steps = [
         { station: "0A1", run: 1, kind: "gap", from: 50, to: 60, seconds: 300 },
         { station: "15B", run: 1, kind: "backward", from: 10, to: 5, seconds: -500 },
@@ -196,6 +206,14 @@ var PageLogicTest = (function () {
             });
             check("steps", c[0], got, c[2]);
         });
+        var dl = L.deriveSteps(laneData);
+        L.buildLanes(laneData, dl).forEach(function (ln, n) {
+            var want = laneWant[n] || [];
+            check("lanes", ln.station, [ln.station, ln.seg[0].join(" "), ln.segMax.join(" "),
+                  ln.gap[0].map(function (t, k) { return t + "-" + ln.gap[1][k]; }).join(" "),
+                  ln.rejected[0].join(" ")].concat(ln.station === "0A1" ? [ln.backward[0].join(" ")] : []), want);
+            if (ln.backward[1].length) check("lanes", "a mark names its step", dl[ln.backward[1][0]].kind, "backward");
+        });
         selectCases.forEach(function (c) {
             check("select", c[0], L.selectSteps(steps, c[1], c[2], c[3], c[4]).map(function (s) { return s.from; }), c[5]);
         });
@@ -204,7 +222,7 @@ var PageLogicTest = (function () {
 
     function count() {
         return tickCases.length + 2 * timeCases.length + badTimes.length + 1 + 3 * fragmentCases.length +
-            barCases.length + markCases.length + sliceCases.length + zoomCases.length + stepCases.length + selectCases.length;
+            barCases.length + markCases.length + sliceCases.length + zoomCases.length + stepCases.length + selectCases.length + 3;
     }
 
     return { run: run, count: count };
