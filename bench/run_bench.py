@@ -16,6 +16,7 @@ import argparse
 import array
 import os
 import random
+import shutil
 import statistics
 import subprocess
 import sys
@@ -87,7 +88,8 @@ def report_bench(b, build, big, small, runs):
     print(f"  {'':22}{'wall s':>9}{'CPU s':>9}{'peak KiB':>10}")
     worst = 0.0
     for label, args in (("summary", []), ("--csv", ["--csv"]), ("--gaps", ["--gaps"]), ("--segments", ["--segments"]),
-                        ("--json", ["--json"]), ("summary --svg", ["--svg", "report.svg"])):
+                        ("--json", ["--json"]), ("summary --svg", ["--svg", "report.svg"]),
+                        ("summary --html", ["--html", "report.html"])):
         measure(args + [listings["big"]])  # untimed: the listing into the page cache
         got = [measure(args + [listings["big"]]) for _ in range(runs)]
         wall = statistics.median(g[0] for g in got)
@@ -95,11 +97,28 @@ def report_bench(b, build, big, small, runs):
         print(f"  {label:22}{wall:9.4f}{statistics.median(g[1] for g in got):9.4f}"
               f"{statistics.median(g[2] for g in got):10.0f}")
     print(f"  slowest median {worst:.4f} s (target < 0.1: {verdict(worst < 0.1)})")
+    page_bench(folder, report, listings["big"])
     for label, args in (("the summary", []), ("--gaps", ["--gaps"]), ("--json", ["--json"])):
         small_rss = statistics.median(measure(args + [listings["small"]])[2] for _ in range(runs))
         big_rss = statistics.median(measure(args + [listings["big"]])[2] for _ in range(runs))
         print(f"  peak resident memory of {label}: {os.path.getsize(small) // RECORD}-record listing "
               f"{small_rss:.0f} KiB, {os.path.getsize(big) // RECORD}-record listing {big_rss:.0f} KiB")
+
+
+def page_bench(folder, report, listing):
+    """The --html page of the big listing: its size, and how long headless
+    Chromium takes to open it and to redraw after a wheel turn
+    (bench/page_bench.js), where node and chromium are installed."""
+    page = os.path.join(folder, "page.html")
+    subprocess.run([report, "--html", page, listing], cwd=folder, stdout=subprocess.DEVNULL, check=True)
+    size = os.path.getsize(page)
+    print(f"  the --html page: {size:,} bytes (target at most 2 MB: {verdict(size <= 2_000_000)})")
+    if not shutil.which("node"):
+        print("  node not installed: the page was not timed in a browser")
+        return
+    script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "page_bench.js")
+    res = subprocess.run(["node", script, page, "5"], stdout=subprocess.PIPE, text=True)
+    print("  in headless Chromium: " + res.stdout.strip().replace("\n", "; "))
 
 
 def spread_of_ratio(mine, floor, resamples=2000):

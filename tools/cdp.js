@@ -58,13 +58,16 @@ async function launch(chromium) {
         await loaded;
         return page;
     }
+    // Closed as a user closes it, so that its helpers end and its profile can go; killed if it hangs.
     async function close() {
-        try { await Promise.race([send("Browser.close"), new Promise((r) => setTimeout(r, 3000))]); } catch (e) { /* gone */ }
-        proc.kill("SIGKILL");
-        await exited;
-        // The browser's helpers may still be writing their last files for a moment.
+        send("Browser.close").catch(() => {});
+        const limit = new Promise((resolve) => setTimeout(resolve, 5000, "late"));
+        if ((await Promise.race([exited, limit])) === "late") {
+            proc.kill("SIGKILL");
+            await exited;
+        }
         try {
-            fs.rmSync(profile, { recursive: true, force: true, maxRetries: 10, retryDelay: 100 });
+            fs.rmSync(profile, { recursive: true, force: true, maxRetries: 20, retryDelay: 100 });
         } catch (e) {
             console.log("note: could not remove " + profile + ": " + e.message);
         }
