@@ -31,11 +31,14 @@ void PageData::add(const RunReport& r, const std::optional<long long>& min_gap) 
         // Every segment after the first follows an irregular step.
         Steps::Segments segments(st.steps, r.tolerance, station);
         Steps::Walk walk(st.steps, r.tolerance, station);
-        Piece piece;
-        for (bool first = true; segments.next(piece.segment); first = false) {
+        Segment s;
+        for (bool first = true; segments.next(s); first = false) {
+            Piece piece{s.first_record, s.last_record, s.start, s.end, s.records, 0, StepKind::regular};
             Irregular step;
-            piece.before.reset();
-            if (!first && walk.next(step) && listed(step, min_gap)) piece.before = step;
+            if (!first && walk.next(step) && listed(step, min_gap)) {
+                piece.seconds = step.seconds;
+                piece.before = step.kind;
+            }
             lane.pieces.push_back(piece);
         }
     }
@@ -108,11 +111,11 @@ std::string PageData::json(const PageFacts& facts, const Totals& t) const {
             json_number(out, "typical_step", lane.typical);
             out += ",\"segments\":[";
             for (std::size_t j = 0; j < lane.pieces.size(); ++j) {
-                const Segment& s = lane.pieces[j].segment;
+                const Piece& s = lane.pieces[j];
                 out += (j ? ",[" : "[") + num(s.first_record) + "," + num(s.last_record) + "," +
                        num(s.start - base) + "," + num(s.end - base) + "," + num(s.records);
-                if (const auto& b = lane.pieces[j].before)
-                    out += ",\"" + std::string(kind_name(b->kind)) + "\"," + num(b->seconds);
+                if (s.before != StepKind::regular)
+                    out += ",\"" + std::string(kind_name(s.before)) + "\"," + num(s.seconds);
                 out += "]";
             }
             out += "],\"rejected\":[";

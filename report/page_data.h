@@ -33,9 +33,12 @@ public:
     std::string json(const PageFacts& facts, const Totals& totals) const;
 
 private:
+    // A segment, and the listed irregular step that ends the one before it:
+    // only what the page shows, as a large listing has many.
     struct Piece {
-        Segment segment;
-        std::optional<Irregular> before;  // the listed irregular step that ends the segment before
+        long long first_record, last_record, start, end, records;
+        long long seconds;  // of the step before, when listed
+        StepKind before;    // regular: no listed step before
     };
     struct Lane {
         int station = 0;

@@ -101,7 +101,7 @@ Page.tables = (function () {
         });
     }
 
-    function plural(n, word) { return "all " + n + " " + word + (n === 1 ? "" : "s"); }
+    function plural(n, word) { return n === 1 ? "1 " + word : "all " + n + " " + word + "s"; }
 
     // Availability is a text with one decimal but belongs to the right-aligned figures.
     function fix(tr) {
