@@ -47,7 +47,7 @@ foreach(script IN LISTS SCRIPTS)
 endforeach()
 
 file(WRITE "${OUT}.new" "// Generated from report/page at build time: the page's skeleton, style and script.
-#include \"report/page_assets.h\"
+#include \"report/page/assets.h\"
 
 namespace report {
 

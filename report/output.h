@@ -5,7 +5,7 @@
 #include "report/filter.h"
 #include "report/options.h"
 #include "report/out.h"
-#include "report/page_data.h"
+#include "report/page/data.h"
 #include "report/reader.h"
 #include "report/svg.h"
 #include "report/tally.h"

@@ -28,7 +28,7 @@
 #include "report/json.h"
 #include "report/lines.h"
 #include "report/options.h"
-#include "report/page_data.h"
+#include "report/page/data.h"
 #include "report/reader.h"
 #include "report/split.h"
 #include "report/summary.h"

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "report/json.h"
-#include "report/page.h"
-#include "report/page_data.h"
+#include "report/page/data.h"
+#include "report/page/html.h"
 #include "tests/report/listing_text.h"
 
 using namespace report;

@@ -1,13 +1,12 @@
-// Fills the page's skeleton: each place is filled once, where the skeleton has it, so no text
-// put in can be taken for a place.
-#include "report/page.h"
+// Fills the page's skeleton once at each of its places, so no text put in is taken for a place.
+#include "report/page/html.h"
 
 #include <algorithm>
 #include <array>
 #include <string_view>
 #include <utility>
 
-#include "report/page_assets.h"
+#include "report/page/assets.h"
 
 namespace report {
 

@@ -1,5 +1,5 @@
 // The page's one JSON object: the runs, their lanes of segments and marks, and the totals.
-#include "report/page_data.h"
+#include "report/page/data.h"
 
 #include "report/in_order.h"
 #include "report/json.h"
