@@ -38,6 +38,22 @@ Result screenshot(const Scratch& dir, const std::string& url, const std::string&
     return browse(dir, {"--screenshot=" + dir.file(png), "--hide-scrollbars"}, url);
 }
 
+std::string firefox() {
+    const char* env = std::getenv("PREFLISTER_FIREFOX");
+    if (env && *env) return env;
+    for (const char* path : {"/usr/bin/firefox-esr", "/usr/bin/firefox"})
+        if (::access(path, X_OK) == 0) return path;
+    return "";
+}
+
+Result firefox_screenshot(const Scratch& dir, const std::string& url, const std::string& png) {
+    const std::string profile = dir.file("firefox-profile");
+    if (run(dir.path(), "/bin/mkdir", {"-p", profile}).status != 0) return Result{};
+    return run(dir.path(), "/usr/bin/env",
+               {"HOME=" + profile, "/usr/bin/timeout", "-k", "5", "120", firefox(), "--headless", "--no-remote",
+                "--profile", profile, "--window-size=1280,900", "--screenshot", dir.file(png), url});
+}
+
 std::vector<std::string> attribute(const std::string& name, const std::string& dom) {
     const std::regex re(" " + name + "=\"([^\"]*)\"");
     std::vector<std::string> values;

@@ -18,6 +18,11 @@ Result dump_dom(const Scratch& dir, const std::string& url);
 // A PNG of the page's first 1280 x 900 pixels, in dir.
 Result screenshot(const Scratch& dir, const std::string& url, const std::string& png);
 
+// Debian's firefox-esr, or PREFLISTER_FIREFOX; empty when there is none.
+std::string firefox();
+// Its screenshot of the page, 1280 pixels wide, in dir, with a profile of its own.
+Result firefox_screenshot(const Scratch& dir, const std::string& url, const std::string& png);
+
 // The values of one attribute in a document, in order: attribute("data-kind", dom).
 std::vector<std::string> attribute(const std::string& name, const std::string& dom);
 // How many times text occurs in s.

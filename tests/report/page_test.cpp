@@ -68,6 +68,29 @@ Result browsed(const Scratch& dir, const std::vector<std::string>& options, cons
     return r;
 }
 
+// Pixels of the bars' blue, #2f6db5, and of the gaps' cyan, #17a5b8, give or take smoothing.
+struct Inks {
+    long bar = 0, gap = 0;
+    std::size_t colours = 0;
+};
+
+Inks inks(const Image& img) {
+    Inks k;
+    std::map<unsigned, long> colours;
+    auto near = [](const unsigned char* c, int r, int g, int b) {
+        return std::abs(c[0] - r) < 12 && std::abs(c[1] - g) < 12 && std::abs(c[2] - b) < 12;
+    };
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x) {
+            const unsigned char* c = img.at(x, y);
+            ++colours[(unsigned{c[0]} << 16) | (unsigned{c[1]} << 8) | c[2]];
+            k.bar += near(c, 0x2f, 0x6d, 0xb5);
+            k.gap += near(c, 0x17, 0xa5, 0xb8);
+        }
+    k.colours = colours.size();
+    return k;
+}
+
 #define NEED_CHROMIUM()                                                                      \
     if (chromium().empty()) GTEST_SKIP() << "chromium not installed (Debian package chromium)"
 
@@ -155,15 +178,41 @@ TEST(Page, TheScreenshotShowsBarsAndMarks) {
     Image img;
     ASSERT_TRUE(load_png(dir.file("page.png"), &img));
     EXPECT_EQ(img.width, 1280);
-    std::map<unsigned, long> colours;
-    long bar = 0;
-    for (int y = 0; y < img.height; ++y)
-        for (int x = 0; x < img.width; ++x) {
-            const unsigned char* c = img.at(x, y);
-            ++colours[(unsigned{c[0]} << 16) | (unsigned{c[1]} << 8) | c[2]];
-            // The bars' blue, #2f6db5, give or take smoothing.
-            if (std::abs(c[0] - 0x2f) < 12 && std::abs(c[1] - 0x6d) < 12 && std::abs(c[2] - 0xb5) < 12) ++bar;
-        }
-    EXPECT_GT(colours.size(), 8u) << "a blank page";
-    EXPECT_GT(bar, 2000) << "no bars in view";
+    const Inks k = inks(img);
+    EXPECT_GT(k.colours, 8u) << "a blank page";
+    EXPECT_GT(k.bar, 2000) << "no bars in view";
+}
+
+// The page in the other browser it is made for: its script draws the lanes and takes the fragment's view.
+TEST(Page, FirefoxDrawsItToo) {
+    if (firefox().empty()) GTEST_SKIP() << "firefox not installed (Debian package firefox-esr)";
+    if (!can_load_png()) GTEST_SKIP() << "built without libpng: the screenshot cannot be read";
+    Scratch dir;
+    list_recorder(dir);
+    ASSERT_EQ(report(dir, {"--html", "page.html"}).status, 0);
+    // The first gap, and ten minutes on each side of it.
+    const Result gaps = report(dir, {"--gaps"});
+    const std::vector<std::string> gap = matches(gaps.out, ",([0-9:TZ-]+,[0-9:TZ-]+),[0-9]+,gap\n");
+    ASSERT_FALSE(gap.empty()) << gaps.out;
+    const std::string from = gap[0].substr(0, 20), to = gap[0].substr(21);
+    const auto shifted = [](const std::string& t, int minutes) {
+        const int m = std::stoi(t.substr(14, 2)) + minutes, h = std::stoi(t.substr(11, 2)) + (m < 0 ? -1 : m / 60);
+        char b[32];
+        std::snprintf(b, sizeof b, "%s%02d:%02d%s", t.substr(0, 11).c_str(), h, (m + 60) % 60, t.substr(16).c_str());
+        return std::string(b);
+    };
+    ASSERT_TRUE(from.substr(0, 11) == to.substr(0, 11) && from.substr(11, 2) > "00" && to.substr(11, 2) < "23")
+        << "the planted gap is not where this test expects it: " << gap[0];
+    const std::string fragment = "#start=" + shifted(from, -10) + "&end=" + shifted(to, 10);
+    Image whole, zoomed;
+    for (auto [url, img] : {std::pair{std::string(""), &whole}, std::pair{fragment, &zoomed}}) {
+        const Result r = firefox_screenshot(dir, "file://" + dir.file("page.html") + url, "ff.png");
+        ASSERT_EQ(r.status, 0) << r.err;
+        ASSERT_TRUE(load_png(dir.file("ff.png"), img));
+    }
+    const Inks a = inks(whole), b = inks(zoomed);
+    EXPECT_GT(a.bar, 2000) << "no bars drawn";
+    // Zoomed to the gap, its band is a fifth of the lane long, where at the whole day it is a sliver (the
+    // legend's swatch is in both).
+    EXPECT_GT(b.gap, a.gap + 300) << "the fragment's view was not taken";
 }
