@@ -37,17 +37,34 @@ Page.tables = (function () {
         return tr;
     }
 
+    // The names, comma separated, each in a bdi element of its own.
+    function names(parent, list) {
+        list.forEach(function (n, i) {
+            if (i) parent.appendChild(document.createTextNode(", "));
+            parent.appendChild(el("bdi", "", n));
+        });
+    }
+
     var endings = { eof: "end of file", parity_error: "parity error", none: "not ended" };
 
     function header(data) {
-        var t = data.totals || {};
-        document.getElementById("title").textContent = data.title || "preflist-report";
-        document.title = data.title || "preflist-report";
+        var t = data.totals || {}, listings = data.listings || [], title = document.getElementById("title");
+        // A name's direction controls (a right-to-left override) must not turn the text after it around:
+        // each name stands isolated, in a bdi element or between U+2068 and U+2069.
+        if (data.title === "preflist-report: " + listings.join(", ")) {
+            title.textContent = "preflist-report: ";
+            names(title, listings);
+            document.title = "preflist-report: " + listings.map(function (n) { return "\u2068" + n + "\u2069"; }).join(", ");
+        } else {
+            title.textContent = data.title || "preflist-report";
+            document.title = "\u2068" + (data.title || "preflist-report") + "\u2069";
+        }
         var span = data.first ? data.first + " to " + data.last + " (" +
             Page.duration(L.parseTime(data.last) - L.parseTime(data.first)) + ")" : "no record with a valid date and time";
-        document.getElementById("subtitle").textContent = (data.listings || []).length + " " +
-            ((data.listings || []).length === 1 ? "listing" : "listings") + ": " + (data.listings || []).join(", ") +
-            " \u00b7 " + span + " \u00b7 " + (data.generator || "");
+        var sub = document.getElementById("subtitle");
+        sub.textContent = listings.length + " " + (listings.length === 1 ? "listing" : "listings") + ": ";
+        names(sub, listings);
+        sub.appendChild(document.createTextNode(" \u00b7 " + span + " \u00b7 " + (data.generator || "")));
         var dl = document.getElementById("totals");
         [["runs", t.runs], ["records", t.records], ["rejected", t.rejected], ["untimed", t.untimed],
          ["transmitter mismatches", t.transmitter_mismatches], ["gaps", t.gaps], ["overlaps", t.overlaps],
