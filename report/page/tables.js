@@ -89,7 +89,7 @@ Page.tables = (function () {
             var ended = (endings[r.ending] || r.ending) + (r.ending_record !== null && r.ending !== "none" ? " at record " + r.ending_record : "");
             var tr = row([r.run, r.listing, r.line, r.file, r.records, ended, r.first || "\u2013", r.last || "\u2013",
                           r.rejected, r.untimed, percent(r.availability_percent)]);
-            tr.children[3].className = "file";
+            tr.children[1].className = tr.children[3].className = "file";
             tr.children[10].className = "n";
             body.appendChild(tr);
         });

@@ -51,6 +51,17 @@ const cases = [
             assert.ok(e && e[0] < e[1], "the next name reads backwards in #" + id);
         }
     }],
+    ["a listing's name without spaces does not widen the page",
+     { ["x".repeat(200) + ".lst"]: ["a.dat"] }, async (p) => {
+        const w = await p.eval(`[document.documentElement.scrollWidth, innerWidth]`);
+        assert.ok(w[0] <= w[1], "the page is " + w[0] + " pixels wide in a window of " + w[1]);
+    }],
+    ["the runs table wraps names without spaces instead of widening",
+     { "runs.lst": ["y".repeat(200) + ".dat"], ["z".repeat(200) + ".lst"]: ["b.dat"] }, async (p) => {
+        await p.eval(`document.getElementById("runs-box").open = true`);
+        const w = await p.eval(`(() => { const s = document.querySelector("#runs-box .scroll"); return [s.scrollWidth, s.clientWidth]; })()`);
+        assert.ok(w[0] <= w[1], "the runs table is " + w[0] + " pixels wide in a box of " + w[1]);
+    }],
 ];
 
 async function main() {
