@@ -81,7 +81,7 @@ Page.Timeline = (function () {
         box.appendChild(axis);
         this.root.textContent = "";
         this.root.appendChild(box);
-        this.restoreFocus(focus);
+        this.restoreFocus(focus, v.start, scale);
         this.changed(v);
     };
 
@@ -147,19 +147,21 @@ Page.Timeline = (function () {
 
     Timeline.prototype.reset = function () { this.setView({ start: this.lim.lo, end: this.lim.hi }); };
 
-    // Where keyboard focus is among the items, to put it back on the nearest one after a redraw.
+    // Where keyboard focus is among the items: its time (a mark's own, a bar's middle), since a zoom or a
+    // pan moves every item on screen, and its kind, since a mark and the bar it sits on share that time.
     Timeline.prototype.focusedPlace = function () {
-        var a = document.activeElement;
-        if (!a || !a.pageItem || !this.root.contains(a)) return null;
-        return { station: a.pageItem.lane.station, x: a.pageItem.x0 };
+        var a = document.activeElement, it = a && a.pageItem;
+        if (!it || !this.root.contains(a)) return null;
+        var s = this.span(it), mark = it.kind !== "bar" && it.kind !== "gap";
+        return { station: it.lane.station, t: mark ? it.lane[it.kind][0][it.i] : (s[0] + s[1]) / 2, kind: it.kind };
     };
 
-    Timeline.prototype.restoreFocus = function (place) {
+    Timeline.prototype.restoreFocus = function (place, t0, scale) {
         var first = this.root.querySelector(".cursor");
         if (first && first.pageItem) first.tabIndex = 0;
         if (!place) return;
         var lane = this.laneOf(place.station);
-        if (!lane || !this.focusNearest(lane, place.x)) this.root.focus();
+        if (!lane || !this.focusNearest(lane, (place.t - t0) * scale, place.kind)) this.root.focus();
     };
 
     Timeline.prototype.laneOf = function (station) {
@@ -168,11 +170,12 @@ Page.Timeline = (function () {
         return null;
     };
 
-    // Focuses the lane's item nearest x; false when the lane shows none.
-    Timeline.prototype.focusNearest = function (lane, x) {
+    // Focuses the lane's item nearest x, one of the kind given where several are within a pixel or so (marks
+    // stand on whole pixels); false when the lane shows none.
+    Timeline.prototype.focusNearest = function (lane, x, kind) {
         var cursor = lane.querySelector(".cursor"), list = cursor.pageList, best = -1, d = Infinity;
         for (var i = 0; i < list.length; ++i) {
-            var e = Math.abs(list[i].x0 - x);
+            var e = Math.max(0, list[i].x0 - x, x - list[i].x1) + (list[i].kind === kind ? 0 : 1.5);
             if (e < d) { d = e; best = i; }
         }
         if (best < 0) return false;
@@ -280,7 +283,8 @@ Page.Timeline = (function () {
         case "ArrowDown": case "ArrowUp":
             var down = e.key === "ArrowDown";
             var target = it ? (down ? lane.nextElementSibling : lane.previousElementSibling) : (down ? this.root.querySelector(".lane") : null);
-            if (target) this.focusNearest(target, it ? it.x0 : 0);
+            var w0 = e.target.pageWidth;
+            if (target) this.focusNearest(target, it ? (Math.max(it.x0, 0) + Math.min(it.x1, w0)) / 2 : 0);
             else if (it && !down) this.root.focus();
             break;
         default: return;

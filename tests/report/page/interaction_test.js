@@ -97,6 +97,24 @@ const cases = [
         const focused = await p.until(tooltip);
         assert.ok(focused && focused.includes("station " + station), focused);
     }],
+    ["zooming from a mark keeps the focus on that mark", async (p) => {
+        await p.eval(`document.getElementById("timeline").focus()`);
+        await p.key("ArrowDown");
+        let text = await p.until(tooltip);
+        for (let k = 0; k < 400 && !/^(Overlap|Backward step),/.test(text); ++k) {
+            await p.key("ArrowRight");
+            text = await p.eval(tooltip);
+        }
+        assert.ok(/^(Overlap|Backward step),/.test(text), "no single overlap or backward step in the first lane: " + text);
+        for (const key of ["Enter", "-", "+"]) {
+            const before = await p.eval(state);
+            await p.key(key);
+            await p.until(changed(before));
+            if (!await p.until(`${tooltip} === ${JSON.stringify(text)}`)) {
+                assert.fail("after " + key + " the focus is on: " + await p.eval(tooltip) + "\ninstead of: " + text);
+            }
+        }
+    }],
     ["choosing a gap's row zooms to it, and pointing there tells the gap", async (p) => {
         const row = await p.eval(`(() => { const r = document.querySelector("#steps tr[data-kind=gap]");
             r.scrollIntoView({ block: "center" }); const b = r.getBoundingClientRect();
