@@ -137,7 +137,12 @@ int main(int argc, char** argv) {
         if (!read_listing(listing, reader, output, &names)) status = 1;
     std::string title = "preflist-report: ";
     for (std::size_t i = 0; i < names.size(); ++i) title += (i ? ", " : "") + names[i];
-    if (title.size() > 87) title = title.substr(0, 84) + "...";
+    if (title.size() > 87) {
+        // Cut before a character, not inside one.
+        std::size_t cut = 84;
+        while (cut > 0 && (static_cast<unsigned char>(title[cut]) & 0xC0) == 0x80) --cut;
+        title = title.substr(0, cut) + "...";
+    }
     std::string svg, html;
     if (opt.svg_given) {
         svg = picture.svg(title);

@@ -185,3 +185,24 @@ TEST(Outputs, PictureToStandardOutputOrAFifo) {
     ASSERT_EQ(lstat(dir.file("out.fifo").c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
+
+TEST(Outputs, ALongTitleIsCutBetweenCharacters) {
+    // The listings' names make the title, cut to 87 bytes with "...", that is after 67 bytes of a name:
+    // here once inside an "é" and once before one; neither may leave half a character (U+FFFD) behind.
+    for (int ascii : {66, 67}) {
+        SCOPED_TRACE(ascii);
+        Scratch dir;
+        list_planted(dir);
+        std::string name(static_cast<std::size_t>(ascii), 'x');
+        for (int k = 0; k < 10; ++k) name += "\xC3\xA9";
+        ASSERT_EQ(std::rename(dir.file("preflist").c_str(), dir.file(name).c_str()), 0);
+        const Result r = report(dir, {"--svg", "-", name});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::string open = "font-weight=\"bold\">";
+        const std::size_t from = r.out.find(open + "preflist-report: ") + open.size();
+        const std::string title = r.out.substr(from, r.out.find("</text>", from) - from);
+        EXPECT_EQ(title.find("\xEF\xBF\xBD"), std::string::npos) << title;
+        EXPECT_EQ(title.substr(title.size() - 3), "...");
+        EXPECT_LE(title.size(), 87u);
+    }
+}
