@@ -131,9 +131,27 @@ class PageSession {
     }
 }
 
+// Opens url, waits for the timeline's lanes, runs check(page) and prints "ok" or "FAIL" with the case's name;
+// an error the page's script did not catch fails the case too. True when it passed.
+async function checkPage(browser, url, name, check) {
+    const p = await browser.open(url);
+    let passed = true;
+    try {
+        await p.until(`document.querySelectorAll("#timeline .track").length > 0`);
+        await check(p);
+        if (p.errors.length) throw new Error("the page's script failed: " + p.errors.join("; "));
+        console.log("ok   " + name);
+    } catch (e) {
+        passed = false;
+        console.log("FAIL " + name + ": " + e.message);
+    }
+    await p.send("Page.close").catch(() => {});
+    return passed;
+}
+
 function chromiumPath() {
     if (process.env.PREFLISTER_CHROMIUM) return process.env.PREFLISTER_CHROMIUM;
     return ["/usr/bin/chromium", "/usr/bin/chromium-browser"].find((p) => fs.existsSync(p)) || "";
 }
 
-module.exports = { launch, chromiumPath };
+module.exports = { launch, checkPage, chromiumPath };

@@ -69,8 +69,7 @@ std::string PageData::json(const PageFacts& facts, const Totals& t) const {
     } else {
         out += "null";
     }
-    out += ",\"start\":";
-    out += filter.start ? "\"" + iso_time(*filter.start) + "\"" : "null";
+    json_time_or_null(out, "start", filter.start);
     json_time_or_null(out, "end", filter.end);
     out += "}";
     json_number(out, "base", base);

@@ -3,7 +3,7 @@
 // Usage: node interaction_test.js PAGE.html   (a page of a recorder's day with gaps on several stations)
 "use strict";
 const assert = require("assert");
-const { launch, chromiumPath } = require("../../../tools/cdp.js");
+const { launch, checkPage, chromiumPath } = require("../../../tools/cdp.js");
 
 const pageFile = process.argv[2];
 
@@ -157,19 +157,8 @@ async function main() {
     const browser = await launch(chromium);
     let failed = 0;
     try {
-        for (const [name, run] of cases) {
-            const p = await browser.open("file://" + pageFile);
-            try {
-                await p.until(`document.querySelectorAll("#timeline .track").length > 0`);
-                await run(p);
-                if (p.errors.length) throw new Error("the page's script failed: " + p.errors.join("; "));
-                console.log("ok   " + name);
-            } catch (e) {
-                ++failed;
-                console.log("FAIL " + name + ": " + e.message);
-            }
-            await p.send("Page.close").catch(() => {});
-        }
+        for (const [name, run] of cases)
+            if (!(await checkPage(browser, "file://" + pageFile, name, run))) ++failed;
     } finally {
         await browser.close();
     }

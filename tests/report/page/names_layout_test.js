@@ -7,7 +7,7 @@ const fs = require("fs");
 const os = require("os");
 const path = require("path");
 const { execFileSync } = require("child_process");
-const { launch, chromiumPath } = require("../../../tools/cdp.js");
+const { launch, checkPage, chromiumPath } = require("../../../tools/cdp.js");
 
 const report = process.argv[2];
 
@@ -79,17 +79,7 @@ async function main() {
             fs.mkdirSync(dir);
             for (const [listing, files] of Object.entries(listings)) fs.writeFileSync(path.join(dir, listing), files.map(run).join(""));
             execFileSync(report, ["--html", "page.html"].concat(Object.keys(listings)), { cwd: dir, stdio: "ignore" });
-            const p = await browser.open("file://" + path.join(dir, "page.html"));
-            try {
-                await p.until(`document.querySelectorAll("#timeline .track").length > 0`);
-                await check(p);
-                if (p.errors.length) throw new Error("the page's script failed: " + p.errors.join("; "));
-                console.log("ok   " + name);
-            } catch (e) {
-                ++failed;
-                console.log("FAIL " + name + ": " + e.message);
-            }
-            await p.send("Page.close").catch(() => {});
+            if (!(await checkPage(browser, "file://" + path.join(dir, "page.html"), name, check))) ++failed;
         }
     } finally {
         await browser.close();
